@@ -1,0 +1,39 @@
+#include "split/OutputNaming.h"
+
+#include <string_view>
+
+namespace brelvik {
+
+std::string ExtensionOf(const std::string& path) {
+  const auto dot = path.rfind('.');
+  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) {
+    return {};
+  }
+  return path.substr(dot);
+}
+
+std::string FileNamePart(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ExtractPureName(const std::string& path) {
+  return path.substr(0, path.size() - ExtensionOf(path).size());
+}
+
+std::string MakeTemplate(const std::string& path) {
+  return ExtractPureName(path) + kTrackPlaceholder + ExtensionOf(path);
+}
+
+std::string PieceName(const std::string& splitTemplate, int piece) {
+  const std::string_view placeholder = kTrackPlaceholder;
+  const auto at = splitTemplate.find(placeholder);
+  if (at == std::string::npos) {
+    return splitTemplate;
+  }
+  std::string name = splitTemplate;
+  name.replace(at, placeholder.size(), "-" + std::to_string(piece));
+  return name;
+}
+
+}  // namespace brelvik

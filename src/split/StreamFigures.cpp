@@ -1,0 +1,57 @@
+#include "split/StreamFigures.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "analysis/MPEGaudio.h"
+
+namespace brelvik {
+namespace {
+
+// Products are taken in 64 bits so that long files do not wrap; a result
+// outside the 32-bit range is held at its limit.
+std::int32_t ClampToInt32(std::int64_t value) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+}  // namespace
+
+StreamFigures SetDataMpeg(const TMPEGaudio& analyser) {
+  StreamFigures figures;
+  figures.Kbps = analyser.BitRateKbps();
+  figures.FrameTotal = analyser.FrameTotal();
+  figures.FrameBytes = analyser.FirstFrame().FrameLength;
+  figures.FrameMs =
+      figures.Kbps == 0 ? 0 : static_cast<std::int32_t>((figures.FrameBytes * 8u) / figures.Kbps);
+  return figures;
+}
+
+std::int32_t MSecToFrames(std::int32_t milliseconds, std::uint16_t frameBytes,
+                          std::uint16_t kbps) {
+  if (frameBytes == 0) {
+    return 0;
+  }
+  return ClampToInt32(std::int64_t{milliseconds} * kbps / 8 / frameBytes);
+}
+
+std::int32_t FramesToMSec(std::int32_t frames, std::uint16_t frameBytes, std::uint16_t kbps) {
+  if (kbps == 0) {
+    return 0;
+  }
+  return ClampToInt32(std::int64_t{frames} * frameBytes * 8 / kbps);
+}
+
+PositionTexts SetDataPosition(std::int32_t milliseconds, const StreamFigures& figures) {
+  constexpr std::int64_t kMsPerDay = 24LL * 60 * 60 * 1000;
+  const std::int64_t ofDay = ((milliseconds % kMsPerDay) + kMsPerDay) % kMsPerDay;
+  const std::int64_t seconds = ofDay / 1000;
+  char time[16];
+  std::snprintf(time, sizeof time, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  return {time,
+          std::to_string(MSecToFrames(milliseconds, figures.FrameBytes, figures.Kbps))};
+}
+
+}  // namespace brelvik
