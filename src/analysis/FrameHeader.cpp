@@ -38,8 +38,8 @@ bool IsFrameHeader(HeaderBytes b) {
   const unsigned bitRateIndex = b[2] >> 4;
   const unsigned sampleRateIndex = (b[2] >> 2) & 3u;
   const unsigned emphasis = b[3] & 3u;
-  return b[0] == 0xFF && (b[1] & 0xE0) == 0xE0 && version != 1 && layer != 0 &&
-         bitRateIndex != 0 && bitRateIndex != 15 && sampleRateIndex != 3 && emphasis != 2;
+  return b[0] == 0xFF && (b[1] & 0xE0) == 0xE0 && version != 1 && layer != 0 && bitRateIndex != 0 &&
+         bitRateIndex != 15 && sampleRateIndex != 3 && emphasis != 2;
 }
 
 void DecodeHeader(HeaderBytes b, FrameHeader& header) {
@@ -101,10 +101,9 @@ std::uint16_t FrameLengthOf(const FrameHeader& header) {
     return 0;
   }
   const std::uint32_t bitsPerSecond = BitRateOf(header) * 1000u;
-  const std::uint32_t length =
-      header.LayerIndex == kLayerI
-          ? 4u * ((12u * bitsPerSecond) / sampleRate)
-          : (CoefficientOf(header) * bitsPerSecond) / sampleRate;
+  const std::uint32_t length = header.LayerIndex == kLayerI
+                                   ? 4u * ((12u * bitsPerSecond) / sampleRate)
+                                   : (CoefficientOf(header) * bitsPerSecond) / sampleRate;
   return static_cast<std::uint16_t>(length + PaddingOf(header));
 }
 

@@ -15,12 +15,12 @@ using HeaderBytes = std::span<const std::uint8_t, 4>;
 // A default-constructed record is the cleared state: all zeros and false except
 // five markers for values not yet decoded (reserved or out-of-range values).
 struct FrameHeader {
-  bool Found = false;            // a confirmed frame was found
-  std::int32_t Offset = 0;       // first byte of the frame inside the window that found it
-  std::uint16_t FrameLength = 0; // bytes, header and padding included
+  bool Found = false;             // a confirmed frame was found
+  std::int32_t Offset = 0;        // first byte of the frame inside the window that found it
+  std::uint16_t FrameLength = 0;  // bytes, header and padding included
   std::array<std::uint8_t, 4> RawBytes{};
-  std::uint8_t VersionIndex = 1; // 3 = MPEG 1, 2 = MPEG 2, 0 = MPEG 2.5, 1 = reserved
-  std::uint8_t LayerIndex = 0;   // 3 = Layer I, 2 = Layer II, 1 = Layer III, 0 = reserved
+  std::uint8_t VersionIndex = 1;  // 3 = MPEG 1, 2 = MPEG 2, 0 = MPEG 2.5, 1 = reserved
+  std::uint8_t LayerIndex = 0;    // 3 = Layer I, 2 = Layer II, 1 = Layer III, 0 = reserved
   bool CrcProtected = false;
   std::uint16_t BitRateIndex = 0;
   std::uint16_t SampleRateIndex = 3;
@@ -50,11 +50,11 @@ inline constexpr std::size_t kLongestMpeg1Frame = 1729;
 bool IsFrameHeader(HeaderBytes bytes);
 void DecodeHeader(HeaderBytes bytes, FrameHeader& header);
 
-std::uint16_t BitRateOf(const FrameHeader& header);     // kbit/s
-std::uint16_t SampleRateOf(const FrameHeader& header);  // Hz
-std::uint8_t CoefficientOf(const FrameHeader& header);  // samples per frame / 8
-std::uint8_t PaddingOf(const FrameHeader& header);      // bytes
-std::uint16_t FrameLengthOf(const FrameHeader& header); // bytes
+std::uint16_t BitRateOf(const FrameHeader& header);      // kbit/s
+std::uint16_t SampleRateOf(const FrameHeader& header);   // Hz
+std::uint8_t CoefficientOf(const FrameHeader& header);   // samples per frame / 8
+std::uint8_t PaddingOf(const FrameHeader& header);       // bytes
+std::uint16_t FrameLengthOf(const FrameHeader& header);  // bytes
 std::uint8_t VbrHeaderOffset(const FrameHeader& header);
 
 }  // namespace brelvik

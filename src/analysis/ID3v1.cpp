@@ -10,7 +10,9 @@ inline constexpr std::int64_t kID3v1TagBytes = 128;
 
 TID3v1::TID3v1(FileOpener opener) : opener_(std::move(opener)) {}
 
-void TID3v1::Clear() { Present = false; }
+void TID3v1::Clear() {
+  Present = false;
+}
 
 bool TID3v1::ReadTag(const std::string& path) {
   Clear();

@@ -9,7 +9,9 @@ namespace brelvik {
 namespace {
 
 // Every offset at which a frame may start: a frame of the longest MPEG 1
-// length starting at the last of them still ends inside the window.
+// length starting at the last of them still ends inside the window. MPEG 2
+// and 2.5 Layer II frames can be longer (up to 2,881 bytes); such a frame is
+// confirmed only where its successor's header still lies inside the window.
 constexpr std::size_t kLastSearchOffset = kAnalysisWindowBytes - kLongestMpeg1Frame;
 constexpr std::int64_t kID3v1Bytes = 128;
 
@@ -187,8 +189,7 @@ double TMPEGaudio::DurationSecs() const {
 }
 
 bool TMPEGaudio::IsValid() const {
-  return firstFrame_.Found && BitRateKbps() >= 8 && BitRateKbps() <= 448 &&
-         DurationSecs() >= 0.1;
+  return firstFrame_.Found && BitRateKbps() >= 8 && BitRateKbps() <= 448 && DurationSecs() >= 0.1;
 }
 
 }  // namespace brelvik

@@ -10,26 +10,34 @@ namespace {
 
 bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
   });
 }
 
 }  // namespace
 
-BreakpointList::BreakpointList() { Reset(); }
+BreakpointList::BreakpointList() {
+  Reset();
+}
 
 void BreakpointList::Reset() {
   entries_.assign({"0"});
   selected_ = -1;
 }
 
-std::int32_t BreakpointList::Value(int index) const { return StrToInt(Text(index)); }
+std::int32_t BreakpointList::Value(int index) const {
+  return StrToInt(Text(index));
+}
 
-void BreakpointList::Select(int index) { selected_ = index >= 0 && index < Count() ? index : -1; }
+void BreakpointList::Select(int index) {
+  selected_ = index >= 0 && index < Count() ? index : -1;
+}
 
 AddOutcome BreakpointList::AddCurrentFrame(const std::string& text) {
-  const bool present = std::any_of(entries_.begin(), entries_.end(),
-                                   [&](const std::string& e) { return SameTextIgnoringCase(e, text); });
+  const bool present = std::any_of(entries_.begin(), entries_.end(), [&](const std::string& e) {
+    return SameTextIgnoringCase(e, text);
+  });
   if (present) {
     return {};
   }

@@ -60,7 +60,9 @@ InputFile::InputFile(const std::string& path) : fd_(OpenRetrying(path.c_str(), O
   }
 }
 
-InputFile::~InputFile() { ::close(fd_); }
+InputFile::~InputFile() {
+  ::close(fd_);
+}
 
 std::int64_t InputFile::Size() const {
   struct stat status {};
@@ -110,6 +112,10 @@ PieceWriter::PieceWriter(const std::string& destination)
   }
   if (fd_ < 0) {
     throw EStreamError("Cannot create file " + shownName_);
+  }
+  // A replaced file keeps its permissions, as an overwrite in place would.
+  if (exists) {
+    ::fchmod(fd_, status.st_mode & 07777);
   }
 }
 

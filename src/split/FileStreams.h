@@ -35,6 +35,7 @@ class InputFile {
 // destination, which Commit renames into place; a writer destroyed without
 // Commit removes its temporary file, so a failed piece never leaves a
 // truncated file under the piece's name nor destroys a file that was there.
+// A file that is replaced keeps its permissions.
 class PieceWriter {
  public:
   explicit PieceWriter(const std::string& destination);  // "Cannot create file %s"

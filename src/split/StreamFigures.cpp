@@ -28,8 +28,7 @@ StreamFigures SetDataMpeg(const TMPEGaudio& analyser) {
   return figures;
 }
 
-std::int32_t MSecToFrames(std::int32_t milliseconds, std::uint16_t frameBytes,
-                          std::uint16_t kbps) {
+std::int32_t MSecToFrames(std::int32_t milliseconds, std::uint16_t frameBytes, std::uint16_t kbps) {
   if (frameBytes == 0) {
     return 0;
   }
@@ -50,8 +49,7 @@ PositionTexts SetDataPosition(std::int32_t milliseconds, const StreamFigures& fi
   char time[16];
   std::snprintf(time, sizeof time, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
                 static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
-  return {time,
-          std::to_string(MSecToFrames(milliseconds, figures.FrameBytes, figures.Kbps))};
+  return {time, std::to_string(MSecToFrames(milliseconds, figures.FrameBytes, figures.Kbps))};
 }
 
 }  // namespace brelvik

@@ -69,8 +69,8 @@ StreamBuilder& StreamBuilder::Frames(const HeaderSpec& spec, int count) {
   return *this;
 }
 
-StreamBuilder& StreamBuilder::XingFrame(const HeaderSpec& spec, int byteOffset,
-                                        std::int32_t frames, std::int32_t bytes) {
+StreamBuilder& StreamBuilder::XingFrame(const HeaderSpec& spec, int byteOffset, std::int32_t frames,
+                                        std::int32_t bytes) {
   const std::size_t start = bytes_.size();
   Frames(spec, 1);
   const auto at = start + static_cast<std::size_t>(byteOffset);
@@ -84,8 +84,8 @@ StreamBuilder& StreamBuilder::XingFrame(const HeaderSpec& spec, int byteOffset,
   return *this;
 }
 
-StreamBuilder& StreamBuilder::VbriFrame(const HeaderSpec& spec, int byteOffset,
-                                        std::int32_t frames, std::int32_t bytes) {
+StreamBuilder& StreamBuilder::VbriFrame(const HeaderSpec& spec, int byteOffset, std::int32_t frames,
+                                        std::int32_t bytes) {
   const std::size_t start = bytes_.size();
   Frames(spec, 1);
   const auto at = start + static_cast<std::size_t>(byteOffset);
@@ -103,8 +103,8 @@ StreamBuilder& StreamBuilder::VbriFrame(const HeaderSpec& spec, int byteOffset,
 
 StreamBuilder& StreamBuilder::ID3v2(std::array<std::uint8_t, 4> sizeBytes, std::size_t fillBytes,
                                     std::uint8_t majorVersion) {
-  const Bytes header = {'I', 'D', '3', majorVersion, 0, 0,
-                        sizeBytes[0], sizeBytes[1], sizeBytes[2], sizeBytes[3]};
+  const Bytes header = {'I', 'D',          '3',          majorVersion, 0,
+                        0,   sizeBytes[0], sizeBytes[1], sizeBytes[2], sizeBytes[3]};
   bytes_.insert(bytes_.end(), header.begin(), header.end());
   bytes_.insert(bytes_.end(), fillBytes, 0x00);
   return *this;

@@ -39,8 +39,8 @@ class StreamBuilder {
                            std::int32_t bytes);
   StreamBuilder& VbriFrame(const HeaderSpec& spec, int byteOffset, std::int32_t frames,
                            std::int32_t bytes);
-  // An ID3v2 header stating sizeField (the four size bytes, taken as given) and
-  // then sizeField bytes of zeros when fill is true.
+  // An ID3v2 header with the four size bytes taken as given, and
+  // then fillBytes bytes of zeros.
   StreamBuilder& ID3v2(std::array<std::uint8_t, 4> sizeBytes, std::size_t fillBytes,
                        std::uint8_t majorVersion = 3);
   StreamBuilder& ID3v1();  // "TAG" and 125 bytes
