@@ -1,0 +1,73 @@
+#include "cli/CommandLine.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/ExitCodes.h"
+#include "cli/InfoCommand.h"
+#include "cli/SplitCommand.h"
+
+namespace brelvik {
+namespace {
+
+constexpr const char* kBreakpointHelp =
+    "Breakpoints: a frame number (1200) or a time, m:ss[.fff] (3:25.5) or h:mm:ss[.fff] "
+    "(1:02:03.250).\nPieces run from one breakpoint to the next, starting at frame 0; "
+    "--to-end adds the end of the file.";
+
+constexpr const char* kExitCodeHelp =
+    "Exit codes:\n"
+    "  0  success\n"
+    "  1  no valid MPEG audio in the file, or a breakpoint refused\n"
+    "  2  the file cannot be read or analysed\n"
+    "  3  a piece cannot be written\n"
+    "  other non-zero values: the command line is wrong";
+
+void AddInfoCommand(CLI::App& app, InfoOptions& options) {
+  CLI::App* info = app.add_subcommand("info", "Show what the analysis finds in an MP3 file");
+  info->add_option("FILE", options.File, "The MP3 file")->required();
+  info->add_flag("--json", options.Json, "Print one JSON object");
+}
+
+void AddSplitCommand(CLI::App& app, SplitOptions& options) {
+  CLI::App* split = app.add_subcommand("split", "Cut an MP3 file into pieces at breakpoints");
+  split->add_option("FILE", options.File, "The MP3 file")->required();
+  split->add_option("BREAKPOINT", options.Breakpoints, "Frame numbers or times");
+  split->add_option("-o,--output", options.Template,
+                    "Output template; \"-%track%\" becomes \"-\" and the piece number "
+                    "(default: FILE's name with -%track% before its extension)");
+  split->add_flag("--to-end", options.ToEnd, "Add a breakpoint at the end of the file");
+  split->footer(kBreakpointHelp);
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+  CLI::App app(
+      "Cuts an MP3 file into numbered pieces at frame boundaries, as raw byte ranges "
+      "of the source.",
+      "brelvik-split");
+  app.set_version_flag("--version", std::string("brelvik-split ") + BRELVIK_VERSION);
+  app.require_subcommand(1);
+  app.footer(std::string(kBreakpointHelp) + "\n\n" + kExitCodeHelp);
+
+  InfoOptions info;
+  SplitOptions split;
+  AddInfoCommand(app, info);
+  AddSplitCommand(app, split);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error);
+  }
+
+  if (app.got_subcommand("info")) {
+    return RunInfo(info, std::cout, std::cerr);
+  }
+  split.ProgressBar = ::isatty(STDERR_FILENO) == 1;
+  return RunSplit(split, std::cout, std::cerr);
+}
+
+}  // namespace brelvik

@@ -1,0 +1,38 @@
+// `brelvik-split split FILE [-o TEMPLATE] [--to-end] BREAKPOINT...`: builds
+// the breakpoint list from the command line and runs the split engine.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "split/BreakpointList.h"
+#include "split/StreamFigures.h"
+
+namespace brelvik {
+
+struct SplitOptions {
+  std::string File;
+  std::optional<std::string> Template;  // MakeTemplate(File) when absent
+  bool ToEnd = false;
+  std::vector<std::string> Breakpoints;
+  bool ProgressBar = false;  // draw a progress bar on err
+};
+
+// The frame at or past the end of the file: a breakpoint there makes the
+// last piece end with the file.
+std::int32_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes);
+
+// Adds each text to the list, which starts as the single entry "0". Returns
+// the message of the first text refused, by its form or by the list's rules;
+// nothing when all were taken.
+std::optional<std::string> AddBreakpoints(const std::vector<std::string>& texts,
+                                          const StreamFigures& figures, BreakpointList& list);
+
+// Prints each piece's name and size on out as it is written, messages on
+// err; returns the exit code.
+int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace brelvik
