@@ -14,7 +14,7 @@ build: deps
 	@cmake --build --preset default
 
 run: build
-	@./build/default/src/cli/brelvik-split --help
+	@./build/default/src/ui/brelvik
 
 test: deps
 	@set -e; for preset in $(PRESETS); do \

@@ -1,0 +1,25 @@
+// The open and save dialogs, behind an interface so that tests can answer them.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <optional>
+
+namespace brelvik::ui {
+
+class FileDialogs {
+ public:
+  virtual ~FileDialogs() = default;
+  // The chosen path, or nothing when the dialog was cancelled.
+  virtual std::optional<QString> ChooseSourceFile(QWidget* parent) = 0;
+  virtual std::optional<QString> ChooseOutputName(QWidget* parent) = 0;
+};
+
+// Qt's own dialogs, filtered to "mp3 files (*.mp3)" and "All files".
+class QtFileDialogs final : public FileDialogs {
+ public:
+  std::optional<QString> ChooseSourceFile(QWidget* parent) override;
+  std::optional<QString> ChooseOutputName(QWidget* parent) override;
+};
+
+}  // namespace brelvik::ui

@@ -1,0 +1,131 @@
+// The program's one window: it owns the stream analyser, the playback device,
+// the stream figures, the source path, the output template, the breakpoint
+// list and three timers, and reacts through one handler per control event.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "split/BreakpointList.h"
+#include "split/StreamFigures.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QSlider;
+class QTimer;
+class QToolButton;
+
+namespace brelvik {
+class PlaybackDevice;
+class TMPEGaudio;
+}  // namespace brelvik
+
+namespace brelvik::ui {
+
+class FileDialogs;
+
+class TMain final : public QWidget {
+  Q_OBJECT
+
+ public:
+  TMain(std::unique_ptr<PlaybackDevice> device, std::unique_ptr<FileDialogs> dialogs,
+        QWidget* parent = nullptr);
+  ~TMain() override;
+
+  // Event handlers.
+  void FormCreate();
+  void FormClose();
+  void Open_TBClick();
+  void Open_TimerTimer();
+  void Output_TBClick();
+  void Split_TbClick();
+  void TrackBarChange();
+
+  // State the handlers share, readable for tests.
+  const StreamFigures& Figures() const { return figures_; }
+  const std::string& SourcePath() const { return sourcePath_; }
+  const std::string& SplitTemplate() const { return splitTemplate_; }
+  BreakpointList& Breakpoints() { return breakpoints_; }
+  // Shows the breakpoint list in the list box again after the list changed.
+  void ShowBreakpoints();
+  PlaybackDevice& MediaPlayer() { return *mediaPlayer_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  void CreateInputPanel();
+  void CreateMediaPanel();
+  void CreateBreakPanel();
+  void CreateAddManPanel();
+  void CreateInfoPanel();
+  void CreateOutputPanel();
+  void CreateTimers();
+
+  QToolButton* ToolButton(QWidget* bar, const char* name, const QPixmap& image, const QString& hint,
+                          int left, int top, int width, int height);
+  QLabel* Label(QWidget* panel, const char* name, const QString& text, const QFont& font, int left,
+                int top);
+
+  bool OpenSource(const QString& path);
+  void ShowOutputTemplate(const std::string& splitTemplate);
+  void ShowPosition(std::int32_t milliseconds);
+  void SetPanelsEnabled(bool input, bool others);
+
+  std::unique_ptr<TMPEGaudio> analyser_;
+  std::unique_ptr<PlaybackDevice> mediaPlayer_;
+  std::unique_ptr<FileDialogs> dialogs_;
+  StreamFigures figures_;
+  std::string sourcePath_;
+  std::string splitTemplate_;
+  BreakpointList breakpoints_;
+  std::vector<QPixmap> mediaImages_;
+  std::vector<QPixmap> addImages_;
+  bool splitting_ = false;
+
+  QFrame* Input_Pan = nullptr;
+  QFrame* Media_Pan = nullptr;
+  QFrame* Break_Pan = nullptr;
+  QFrame* AddMan_Pan = nullptr;
+  QFrame* Info_Pan = nullptr;
+  QFrame* Output_Pan = nullptr;
+
+  QLabel* FileName_lb = nullptr;
+  QLabel* Open_Lb = nullptr;
+  QToolButton* Open_TB = nullptr;
+
+  QLabel* Time_lb = nullptr;
+  QLabel* Frame_LB = nullptr;
+  QSlider* TrackBar = nullptr;
+  QWidget* Media_ToolBar = nullptr;
+  QToolButton* Play_TB = nullptr;
+  QToolButton* Pause_TB = nullptr;
+  QToolButton* Stop_TB = nullptr;
+  QToolButton* Start_TB = nullptr;
+  QToolButton* Rew_TB = nullptr;
+  QToolButton* FF_TB = nullptr;
+  QToolButton* End_TB = nullptr;
+  QToolButton* AddCurrentFrame_TB = nullptr;
+
+  QListWidget* BreakpointsList = nullptr;
+  QToolButton* AddManFrame_TB = nullptr;
+  QLineEdit* AddMan_Ed = nullptr;
+
+  QLabel* Output_Lb = nullptr;
+  QProgressBar* ProgressBar = nullptr;
+  QToolButton* Split_Tb = nullptr;
+  QToolButton* Output_TB = nullptr;
+
+  QTimer* Timer1 = nullptr;
+  QTimer* Open_Timer = nullptr;
+  QTimer* Play3s_Timer = nullptr;
+};
+
+}  // namespace brelvik::ui

@@ -1,0 +1,88 @@
+// A main window wired to a scripted device and scripted file dialogs, with
+// lookups of its controls by name.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QListWidget>
+#include <QString>
+#include <deque>
+#include <memory>
+#include <optional>
+
+#include "ScriptedDevice.h"
+#include "StreamBuilder.h"
+#include "TempDir.h"
+#include "ui/FileDialogs.h"
+#include "ui/MainWindow.h"
+
+namespace brelvik::testing {
+
+// Answers the open and save dialogs from queues; an empty queue cancels.
+class ScriptedDialogs final : public ui::FileDialogs {
+ public:
+  explicit ScriptedDialogs(std::deque<QString>& answers) : answers_(answers) {}
+  std::optional<QString> ChooseSourceFile(QWidget*) override { return Next(); }
+  std::optional<QString> ChooseOutputName(QWidget*) override { return Next(); }
+
+ private:
+  std::optional<QString> Next() {
+    if (answers_.empty()) {
+      return std::nullopt;
+    }
+    QString answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  std::deque<QString>& answers_;
+};
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest()
+      : window_(std::make_unique<ScriptedDevice>(device_),
+                std::make_unique<ScriptedDialogs>(dialogAnswers_)) {}
+
+  template <typename Widget>
+  Widget* Find(const char* name) {
+    auto* widget = window_.findChild<Widget*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  QString LabelText(const char* name) { return Find<QLabel>(name)->text(); }
+
+  QStringList ListTexts() {
+    QStringList texts;
+    auto* list = Find<QListWidget>("BreakpointsList");
+    for (int i = 0; i < list->count(); ++i) {
+      texts << list->item(i)->text();
+    }
+    return texts;
+  }
+
+  // A constant-rate 128 kbit/s 44.1 kHz file of the given number of 417-byte frames.
+  std::string WriteMp3(const std::string& name, int frames = 100) {
+    const std::string path = dir_.File(name);
+    StreamBuilder().Frames(HeaderSpec{}, frames).WriteTo(path);
+    return path;
+  }
+
+  // Opens a file through the open button as a person would.
+  void OpenThroughDialog(const std::string& path) {
+    dialogAnswers_.push_back(QString::fromStdString(path));
+    window_.Open_TBClick();
+  }
+
+  void ChooseOutputName(const std::string& path) {
+    dialogAnswers_.push_back(QString::fromStdString(path));
+    window_.Output_TBClick();
+  }
+
+  TempDir dir_;
+  ScriptedDevice::State device_;
+  std::deque<QString> dialogAnswers_;
+  ui::TMain window_;
+};
+
+}  // namespace brelvik::testing
