@@ -2,22 +2,31 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <optional>
 
 #include "analysis/MPEGaudio.h"
 #include "playback/PlaybackDevice.h"
 #include "split/OutputNaming.h"
 #include "split/SplitEngine.h"
+#include "ui/BreakpointsListBox.h"
 #include "ui/ErrorReports.h"
 #include "ui/FileDialogs.h"
 #include "ui/Pictures.h"
@@ -31,6 +40,10 @@ constexpr int kOpenArrowStart = 160;
 constexpr int kOpenArrowRestart = 150;
 constexpr int kOpenArrowTurn = 195;
 constexpr int kOpenArrowStep = 5;
+constexpr std::int32_t kPreviewMs = 3000;
+// While playing, a track bar further than this from the device's position
+// was moved by the user, and the device follows it.
+constexpr std::int32_t kFollowToleranceMs = 500;
 
 QString FromPath(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
@@ -101,8 +114,11 @@ TMain::TMain(std::unique_ptr<PlaybackDevice> device, std::unique_ptr<FileDialogs
   setWindowTitle("Brelvik MP3 Splitter");
   setWindowIcon(WindowIcon());
   setFont(QFont("MS Sans Serif", 8));
+  setAcceptDrops(true);
   CreateControls();
   CreateTimers();
+  CreateMenu();
+  CreateShortcuts();
   FormCreate();
 }
 
@@ -150,6 +166,7 @@ QToolButton* TMain::ToolButton(QWidget* bar, const char* name, const QPixmap& im
   button->setAutoRaise(true);
   button->setIcon(QIcon(image));
   button->setIconSize(image.size());
+  button->setProperty("imageIndex", -1);
   button->setToolTip(hint);
   button->setFocusPolicy(Qt::NoFocus);
   button->setGeometry(left, top, width, height);
@@ -198,8 +215,15 @@ void TMain::CreateMediaPanel() {
   TrackBar->setTickInterval(100);
   TrackBar->setTickPosition(QSlider::TicksBothSides);
   TrackBar->setToolTip("Drag and Seek...");
-  connect(TrackBar, &QSlider::valueChanged, this,
-          [this] { Guarded(this, [this] { TrackBarChange(); }); });
+  // Each move by the user runs the change event once, whether or not the
+  // position changed; moves from code go through SetTrackBarPosition.
+  connect(TrackBar, &QSlider::actionTriggered, this, [this] {
+    Guarded(this, [this] {
+      const QSignalBlocker quiet(TrackBar);
+      TrackBar->setValue(TrackBar->sliderPosition());
+      TrackBarChange();
+    });
+  });
 
   Media_ToolBar = ToolBar(Media_Pan, "Media_ToolBar", 18, 66, 151, 23);
   struct Transport {
@@ -220,22 +244,36 @@ void TMain::CreateMediaPanel() {
   for (const auto& t : transport) {
     *t.button = ToolButton(Media_ToolBar, t.name, mediaImages_[static_cast<std::size_t>(index)],
                            t.hint, 19 * index, 2, 19, 18);
+    SetImage(*t.button, index);
     ++index;
   }
+  connect(Play_TB, &QToolButton::clicked, this, [this] { Play_TBClick(); });
+  connect(Pause_TB, &QToolButton::clicked, this, [this] { Pause_TBClick(); });
+  connect(Stop_TB, &QToolButton::clicked, this, [this] { Stop_TBClick(); });
+  connect(Start_TB, &QToolButton::clicked, this, [this] { Start_TBClick(); });
+  connect(Rew_TB, &QToolButton::clicked, this, [this] { Rew_TBClick(); });
+  connect(FF_TB, &QToolButton::clicked, this, [this] { FF_TBClick(); });
+  connect(End_TB, &QToolButton::clicked, this, [this] { End_TBClick(); });
 
   QWidget* addBar = ToolBar(Media_Pan, "AddCurrentFrame_ToolBar", 264, 64, 33, 25);
   AddCurrentFrame_TB = ToolButton(addBar, "AddCurrentFrame_TB", addImages_[kImageScissors],
                                   "Add a breakpoint from current frame", 5, 1, 23, 22);
+  connect(AddCurrentFrame_TB, &QToolButton::clicked, this, [this] { AddCurrentFrame_TBClick(); });
 }
 
 void TMain::CreateBreakPanel() {
   Break_Pan = Panel(this, "Break_Pan", 2, 127, 117, 145);
   Label(Break_Pan, "Breakpoints_Caption", "Breakpoints List:", SmallCaptionFont(), 8, 6);
-  BreakpointsList = new QListWidget(Break_Pan);
+  auto* listBox = new BreakpointsListBox(Break_Pan);
+  BreakpointsList = listBox;
   BreakpointsList->setObjectName("BreakpointsList");
   BreakpointsList->setFont(ListFont());
   BreakpointsList->setGeometry(10, 25, 97, 105);
   BreakpointsList->setUniformItemSizes(true);
+  connect(BreakpointsList, &QListWidget::currentRowChanged, this,
+          [this](int row) { breakpoints_.Select(row); });
+  connect(listBox, &BreakpointsListBox::Pressed, this,
+          [this](const QPoint& at) { BreakpointsListMouseDown(at); });
   ShowBreakpoints();
 }
 
@@ -248,6 +286,8 @@ void TMain::CreateAddManPanel() {
   AddMan_Ed->setObjectName("AddMan_Ed");
   AddMan_Ed->setFont(ListFont());
   AddMan_Ed->setGeometry(42, 6, 89, 22);
+  AddMan_Ed->installEventFilter(this);
+  connect(AddManFrame_TB, &QToolButton::clicked, this, [this] { AddManFrame_TBClick(); });
   QLabel* caption = Label(AddMan_Pan, "AddMan_Caption", "Input Frame", SmallCaptionFont(), 138, 4);
   caption->setGeometry(138, 4, 41, 25);
   caption->setAlignment(Qt::AlignCenter);
@@ -307,7 +347,81 @@ void TMain::CreateTimers() {
   Open_Timer = timer("Open_Timer", 150);
   Play3s_Timer = timer("Play3s_Timer", 100);
   connect(Open_Timer, &QTimer::timeout, this, [this] { Open_TimerTimer(); });
+  connect(Timer1, &QTimer::timeout, this, [this] { Guarded(this, [this] { Timer1Timer(); }); });
+  connect(Play3s_Timer, &QTimer::timeout, this,
+          [this] { Guarded(this, [this] { Play3s_TimerTimer(); }); });
   Open_Timer->start();
+}
+
+void TMain::CreateMenu() {
+  BreakPoint_PopupMenu = new QMenu(this);
+  BreakPoint_PopupMenu->setObjectName("BreakPoint_PopupMenu");
+  const auto item = [this](const char* name, const QString& caption, void (TMain::*handler)()) {
+    QAction* action = BreakPoint_PopupMenu->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this,
+            [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
+    return action;
+  };
+  item("Play3Secsbefore1", "Play 3 Secs before", &TMain::Play3Secsbefore1Click);
+  item("Play3safter1", "Play 3 Secs after", &TMain::Play3safter1Click);
+  QAction* remove =
+      item("Deletethisbreakpoint1", "Delete this breakpoint", &TMain::Deletethisbreakpoint1Click);
+  // Shown beside the item; the window-wide Delete key does the same.
+  remove->setShortcut(QKeySequence::Delete);
+  remove->setShortcutContext(Qt::WidgetShortcut);
+}
+
+// Keys for people who keep their eyes on the music. A key works only while
+// the button it stands for is usable, and the keys the entry field uses go to
+// the field while it has the focus.
+void TMain::CreateShortcuts() {
+  AddShortcut(Qt::Key_Space, Play_TB, true);
+  AddShortcut(Qt::Key_B, AddCurrentFrame_TB, true);
+  AddShortcut(Qt::Key_Insert, AddCurrentFrame_TB, false);
+  AddShortcut(Qt::CTRL | Qt::Key_Left, Rew_TB, true);
+  AddShortcut(Qt::CTRL | Qt::Key_Right, FF_TB, true);
+  AddShortcut(Qt::CTRL | Qt::Key_Home, Start_TB, true);
+  AddShortcut(Qt::CTRL | Qt::Key_End, End_TB, true);
+  AddShortcut(Qt::CTRL | Qt::Key_O, Open_TB, false);
+  AddShortcut(Qt::CTRL | Qt::Key_S, Split_Tb, false);
+  const auto hint = [](QToolButton* button, const char* keys) {
+    button->setToolTip(button->toolTip() + " (" + keys + ")");
+  };
+  hint(Play_TB, "Space");
+  hint(Pause_TB, "Space");
+  hint(AddCurrentFrame_TB, "B");
+  hint(Rew_TB, "Ctrl+Left");
+  hint(FF_TB, "Ctrl+Right");
+  hint(Start_TB, "Ctrl+Home");
+  hint(End_TB, "Ctrl+End");
+  hint(Open_TB, "Ctrl+O");
+  hint(Split_Tb, "Ctrl+S");
+
+  auto* remove = new QShortcut(QKeySequence::Delete, this);
+  remove->setObjectName("Delete_Shortcut");
+  connect(remove, &QShortcut::activated, this, [this] {
+    if (Break_Pan->isEnabled() && !AddMan_Ed->hasFocus() && breakpoints_.Selected() >= 0) {
+      Deletethisbreakpoint1Click();
+    }
+  });
+}
+
+void TMain::AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyOfTheEntryField) {
+  auto* shortcut = new QShortcut(keys, this);
+  shortcut->setObjectName(button->objectName() + "_" + keys.toString() + "_Shortcut");
+  connect(shortcut, &QShortcut::activated, this, [this, button, keyOfTheEntryField] {
+    if (!button->isEnabled() || (keyOfTheEntryField && AddMan_Ed->hasFocus())) {
+      return;
+    }
+    // Space plays when idle, and pauses or resumes while playing or paused.
+    const PlaybackMode mode = mediaPlayer_->Mode();
+    if (button == Play_TB && (mode == PlaybackMode::Playing || mode == PlaybackMode::Paused)) {
+      Pause_TB->click();
+      return;
+    }
+    button->click();
+  });
 }
 
 void TMain::SetPanelsEnabled(bool input, bool others) {
@@ -318,6 +432,7 @@ void TMain::SetPanelsEnabled(bool input, bool others) {
 }
 
 void TMain::ShowBreakpoints() {
+  const QSignalBlocker quiet(BreakpointsList);
   BreakpointsList->clear();
   for (const std::string& text : breakpoints_.Texts()) {
     auto* item = new QListWidgetItem(QString::fromStdString(text), BreakpointsList);
@@ -355,9 +470,13 @@ void TMain::Open_TBClick() {
   });
 }
 
+void TMain::OpenFile(const QString& path) {
+  Guarded(this, [this, &path] { OpenSource(path); });
+}
+
 bool TMain::OpenSource(const QString& path) {
   const std::string sourcePath = ToPath(path);
-  if (!analyser_->Analyse(sourcePath)) {
+  if (!analyser_ || !analyser_->Analyse(sourcePath)) {
     return false;
   }
   if (!analyser_->IsValid()) {
@@ -374,6 +493,7 @@ bool TMain::OpenSource(const QString& path) {
       Open_Timer->start();
     }
   });
+  EndPreview();
   Open_Timer->stop();
   Open_Lb->hide();
   repaint();
@@ -382,7 +502,7 @@ bool TMain::OpenSource(const QString& path) {
   mediaPlayer_->Open();
   opened = true;
 
-  TrackBar->setValue(0);
+  SetTrackBarPosition(0);
   TrackBar->setTickInterval(mediaPlayer_->Length() / 20);
   TrackBar->setMaximum(mediaPlayer_->Length());
 
@@ -415,6 +535,7 @@ void TMain::Split_TbClick() {
       return;
     }
     BusyCursor busy;
+    EndPreview();
     mediaPlayer_->Stop();
 
     // However the split ends, the window is usable again afterwards.
@@ -444,6 +565,265 @@ void TMain::TrackBarChange() {
   }
   mediaPlayer_->Seek(TrackBar->value());
   ShowPosition(mediaPlayer_->Position());
+}
+
+void TMain::SetTrackBarPosition(int position) {
+  const int clamped = std::clamp(position, TrackBar->minimum(), TrackBar->maximum());
+  if (clamped == TrackBar->value()) {
+    return;
+  }
+  {
+    const QSignalBlocker quiet(TrackBar);
+    TrackBar->setValue(clamped);
+  }
+  TrackBarChange();
+}
+
+void TMain::SetImage(QToolButton* button, int image) {
+  button->setIcon(QIcon(mediaImages_[static_cast<std::size_t>(image)]));
+  button->setProperty("imageIndex", image);
+}
+
+void TMain::Play_TBClick() {
+  Guarded(this, [this] {
+    switch (mediaPlayer_->Mode()) {
+      case PlaybackMode::Stopped:
+        if (TrackBar->value() == TrackBar->maximum()) {
+          SetTrackBarPosition(0);
+        }
+        [[fallthrough]];
+      case PlaybackMode::Open:
+        mediaPlayer_->Play();
+        Timer1->start();
+        SetImage(Play_TB, kImagePlaying);
+        break;
+      case PlaybackMode::Paused:
+        mediaPlayer_->Play();
+        Timer1->start();
+        SetImage(Play_TB, kImagePlaying);
+        SetImage(Pause_TB, kImagePause);
+        break;
+      default:
+        break;
+    }
+  });
+}
+
+void TMain::Pause_TBClick() {
+  Guarded(this, [this] {
+    switch (mediaPlayer_->Mode()) {
+      case PlaybackMode::Playing:
+        mediaPlayer_->Pause();
+        SetImage(Pause_TB, kImagePaused);
+        break;
+      case PlaybackMode::Paused:
+        mediaPlayer_->Play();
+        SetImage(Play_TB, kImagePlaying);
+        SetImage(Pause_TB, kImagePause);
+        break;
+      default:
+        break;
+    }
+  });
+}
+
+void TMain::Stop_TBClick() {
+  Guarded(this, [this] { mediaPlayer_->Stop(); });
+}
+
+void TMain::Start_TBClick() {
+  Guarded(this, [this] { SetTrackBarPosition(0); });
+}
+
+void TMain::Rew_TBClick() {
+  Guarded(this, [this] { SetTrackBarPosition(TrackBar->value() - figures_.FrameMs); });
+}
+
+void TMain::FF_TBClick() {
+  Guarded(this, [this] { SetTrackBarPosition(TrackBar->value() + figures_.FrameMs); });
+}
+
+void TMain::End_TBClick() {
+  Guarded(this, [this] {
+    SetTrackBarPosition(TrackBar->maximum());
+    mediaPlayer_->Stop();
+    mediaPlayer_->Seek(TrackBar->value());
+    ShowPosition(mediaPlayer_->Position());
+  });
+}
+
+// Keeps the track bar and the labels with the device while it plays; a track
+// bar moved more than half a second away takes the device with it.
+void TMain::Timer1Timer() {
+  const PlaybackMode mode = mediaPlayer_->Mode();
+  if (mode == PlaybackMode::Stopped) {
+    Timer1->stop();
+    SetImage(Play_TB, kImagePlay);
+    SetImage(Pause_TB, kImagePause);
+    return;
+  }
+  if (mode == PlaybackMode::Paused) {
+    ShowPosition(TrackBar->value());
+    return;
+  }
+  const std::int32_t device = mediaPlayer_->Position();
+  const std::int32_t wanted = TrackBar->value();
+  if (wanted > device + kFollowToleranceMs || wanted < device - kFollowToleranceMs) {
+    mediaPlayer_->Seek(wanted);
+    ShowPosition(device);
+    mediaPlayer_->Play();
+  } else {
+    SetTrackBarPosition(device);
+    ShowPosition(device);
+  }
+}
+
+void TMain::ShowAddOutcome(const AddOutcome& outcome) {
+  ShowBreakpoints();
+  if (!outcome.Refusal.empty()) {
+    ShowErrorBox(this, QString::fromStdString(outcome.Refusal));
+  }
+}
+
+void TMain::AddCurrentFrame_TBClick() {
+  Guarded(this,
+          [this] { ShowAddOutcome(breakpoints_.AddCurrentFrame(Frame_LB->text().toStdString())); });
+}
+
+void TMain::AddManFrame_TBClick() {
+  Guarded(this, [this] {
+    ShowAddOutcome(
+        breakpoints_.AddTypedFrame(AddMan_Ed->text().toStdString(), figures_.FrameTotal));
+  });
+}
+
+bool TMain::AddMan_EdKeyPress(const QString& typed) {
+  if (typed.size() != 1) {
+    return true;
+  }
+  const QChar c = typed.front();
+  return c == QChar('\b') || (c >= QChar('0') && c <= QChar('9'));
+}
+
+// Discards typed characters the entry field does not take. Keys that type
+// nothing, and control characters such as the paste shortcut's, pass.
+bool TMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == AddMan_Ed && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString typed = key->text();
+    const bool typesCharacter = typed.size() == 1 && (typed.front().isPrint() || typed == "\b");
+    const bool withCommandKey = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
+    if (typesCharacter && !withCommandKey && !AddMan_EdKeyPress(typed)) {
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TMain::BreakpointsListMouseDown(const QPoint& globalPosition) {
+  if (breakpoints_.Selected() >= 0) {
+    BreakPoint_PopupMenu->popup(globalPosition);
+  }
+}
+
+void TMain::Deletethisbreakpoint1Click() {
+  breakpoints_.DeleteSelected();
+  ShowBreakpoints();
+}
+
+void TMain::Play3Secsbefore1Click() {
+  if (breakpoints_.Selected() < 0) {
+    return;
+  }
+  const std::int32_t at =
+      FramesToMSec(breakpoints_.Value(breakpoints_.Selected()), figures_.FrameBytes, figures_.Kbps);
+  StartPreview(std::max(at - kPreviewMs, 0), at);
+}
+
+void TMain::Play3safter1Click() {
+  if (breakpoints_.Selected() < 0) {
+    return;
+  }
+  const std::int32_t at =
+      FramesToMSec(breakpoints_.Value(breakpoints_.Selected()), figures_.FrameBytes, figures_.Kbps);
+  StartPreview(at, std::min(at + kPreviewMs, mediaPlayer_->Length()));
+}
+
+// Plays from start until the device reaches end, then returns the track bar
+// and the device to where they were.
+void TMain::StartPreview(std::int32_t start, std::int32_t end) {
+  mediaPlayer_->Stop();
+  // Timer1's next tick sees the stopped device and switches itself off.
+  while (Timer1->isActive()) {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  previewEnd_ = end;
+  previewReturn_ = TrackBar->value();
+  SetTrackBarPosition(start);
+  mediaPlayer_->Seek(TrackBar->value());
+  // A start at the device's end has nothing to play: Play would start over
+  // from 0. The stopped device then ends the preview at the first tick.
+  if (TrackBar->value() < mediaPlayer_->Length()) {
+    mediaPlayer_->Play();
+  }
+  SetImage(Play_TB, kImagePlaying);
+  Play3s_Timer->start();
+  Media_Pan->setEnabled(false);
+}
+
+void TMain::Play3s_TimerTimer() {
+  const std::int32_t position = mediaPlayer_->Position();
+  SetTrackBarPosition(position);
+  ShowPosition(position);
+  if (position < previewEnd_ && mediaPlayer_->Mode() != PlaybackMode::Stopped) {
+    return;
+  }
+  SetTrackBarPosition(previewReturn_);
+  mediaPlayer_->Seek(TrackBar->value());
+  mediaPlayer_->Stop();
+  SetImage(Play_TB, kImagePlay);
+  Media_Pan->setEnabled(true);
+  Play3s_Timer->stop();
+}
+
+// A preview still running when another file is opened or a split starts
+// ends where it is.
+void TMain::EndPreview() {
+  if (!Play3s_Timer->isActive()) {
+    return;
+  }
+  Play3s_Timer->stop();
+  SetImage(Play_TB, kImagePlay);
+  Media_Pan->setEnabled(true);
+}
+
+namespace {
+
+std::optional<QString> DroppedMp3(const QMimeData* data) {
+  if (data == nullptr || data->urls().size() != 1 || !data->urls().front().isLocalFile()) {
+    return std::nullopt;
+  }
+  const QString path = data->urls().front().toLocalFile();
+  if (!path.endsWith(".mp3", Qt::CaseInsensitive)) {
+    return std::nullopt;
+  }
+  return path;
+}
+
+}  // namespace
+
+void TMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (Input_Pan->isEnabled() && DroppedMp3(event->mimeData())) {
+    event->acceptProposedAction();
+  }
+}
+
+void TMain::dropEvent(QDropEvent* event) {
+  const auto path = DroppedMp3(event->mimeData());
+  if (path && Input_Pan->isEnabled()) {
+    event->acceptProposedAction();
+    OpenFile(*path);
+  }
 }
 
 }  // namespace brelvik::ui

@@ -11,7 +11,10 @@
 #include "split/BreakpointList.h"
 #include "split/StreamFigures.h"
 
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
+class QKeySequence;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -47,6 +50,31 @@ class TMain final : public QWidget {
   void Split_TbClick();
   void TrackBarChange();
 
+  void Play_TBClick();
+  void Pause_TBClick();
+  void Stop_TBClick();
+  void Start_TBClick();
+  void Rew_TBClick();
+  void FF_TBClick();
+  void End_TBClick();
+  void Timer1Timer();
+
+  void AddCurrentFrame_TBClick();
+  void AddManFrame_TBClick();
+  // Whether a typed character reaches the entry field: digits and backspace only.
+  static bool AddMan_EdKeyPress(const QString& typed);
+  void BreakpointsListMouseDown(const QPoint& globalPosition);
+  void Deletethisbreakpoint1Click();
+  void Play3Secsbefore1Click();
+  void Play3safter1Click();
+  void Play3s_TimerTimer();
+
+  // Sets the track bar from code: clamped to 0..Max, and the change event
+  // runs only when the clamped value differs from the current one.
+  void SetTrackBarPosition(int position);
+  // Opens a file as the open button does once the dialog has answered.
+  void OpenFile(const QString& path);
+
   // State the handlers share, readable for tests.
   const StreamFigures& Figures() const { return figures_; }
   const std::string& SourcePath() const { return sourcePath_; }
@@ -55,9 +83,14 @@ class TMain final : public QWidget {
   // Shows the breakpoint list in the list box again after the list changed.
   void ShowBreakpoints();
   PlaybackDevice& MediaPlayer() { return *mediaPlayer_; }
+  std::int32_t PreviewEnd() const { return previewEnd_; }
+  std::int32_t PreviewReturn() const { return previewReturn_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
@@ -68,6 +101,13 @@ class TMain final : public QWidget {
   void CreateInfoPanel();
   void CreateOutputPanel();
   void CreateTimers();
+  void CreateMenu();
+  void CreateShortcuts();
+  void AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyOfTheEntryField);
+  void SetImage(QToolButton* button, int image);
+  void StartPreview(std::int32_t start, std::int32_t end);
+  void EndPreview();
+  void ShowAddOutcome(const AddOutcome& outcome);
 
   QToolButton* ToolButton(QWidget* bar, const char* name, const QPixmap& image, const QString& hint,
                           int left, int top, int width, int height);
@@ -89,6 +129,8 @@ class TMain final : public QWidget {
   std::vector<QPixmap> mediaImages_;
   std::vector<QPixmap> addImages_;
   bool splitting_ = false;
+  std::int32_t previewEnd_ = 0;
+  std::int32_t previewReturn_ = 0;
 
   QFrame* Input_Pan = nullptr;
   QFrame* Media_Pan = nullptr;
@@ -115,6 +157,7 @@ class TMain final : public QWidget {
   QToolButton* AddCurrentFrame_TB = nullptr;
 
   QListWidget* BreakpointsList = nullptr;
+  QMenu* BreakPoint_PopupMenu = nullptr;
   QToolButton* AddManFrame_TB = nullptr;
   QLineEdit* AddMan_Ed = nullptr;
 

@@ -85,17 +85,18 @@ TEST_P(ButtonTest, HasItsHintAndPlace) {
 
 INSTANTIATE_TEST_SUITE_P(
     Buttons, ButtonTest,
-    ::testing::Values(ButtonHint{"Open_TB", "Select an MP3 file from your computer", {284, 2}},
-                      ButtonHint{"Split_Tb", "Makes split MP3 files", {265, 2}},
-                      ButtonHint{"Output_TB", "Change name of output MP3 files", {284, 2}},
-                      ButtonHint{"Play_TB", "Play", {0, 2}},
-                      ButtonHint{"Pause_TB", "Pause", {19, 2}},
-                      ButtonHint{"Stop_TB", "Stop", {38, 2}},
-                      ButtonHint{"Start_TB", "Moves to the beginning of the MP3 file", {57, 2}},
-                      ButtonHint{"Rew_TB", "Moves backward a frame", {76, 2}},
-                      ButtonHint{"FF_TB", "Moves forward a frame", {95, 2}},
-                      ButtonHint{"End_TB", "Moves to the end of the MP3 file", {114, 2}},
-                      ButtonHint{"AddManFrame_TB", "Add a breakpoint", {0, 0}}),
+    ::testing::Values(
+        ButtonHint{"Open_TB", "Select an MP3 file from your computer (Ctrl+O)", {284, 2}},
+        ButtonHint{"Split_Tb", "Makes split MP3 files (Ctrl+S)", {265, 2}},
+        ButtonHint{"Output_TB", "Change name of output MP3 files", {284, 2}},
+        ButtonHint{"Play_TB", "Play (Space)", {0, 2}},
+        ButtonHint{"Pause_TB", "Pause (Space)", {19, 2}}, ButtonHint{"Stop_TB", "Stop", {38, 2}},
+        ButtonHint{"Start_TB", "Moves to the beginning of the MP3 file (Ctrl+Home)", {57, 2}},
+        ButtonHint{"Rew_TB", "Moves backward a frame (Ctrl+Left)", {76, 2}},
+        ButtonHint{"FF_TB", "Moves forward a frame (Ctrl+Right)", {95, 2}},
+        ButtonHint{"End_TB", "Moves to the end of the MP3 file (Ctrl+End)", {114, 2}},
+        ButtonHint{"AddCurrentFrame_TB", "Add a breakpoint from current frame (B)", {5, 1}},
+        ButtonHint{"AddManFrame_TB", "Add a breakpoint", {0, 0}}),
     [](const auto& test) { return std::string(test.param.Name); });
 
 TEST_F(WindowTest, ArrowDriftsTowardsTheOpenButtonInALoop) {

@@ -10,12 +10,18 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <ostream>
 
 #include "ScriptedDevice.h"
 #include "StreamBuilder.h"
 #include "TempDir.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainWindow.h"
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace brelvik::testing {
 

@@ -1,0 +1,60 @@
+# Shared by the window scripts: a private Xvfb display with the program on it.
+# Source it, then call start_program PROGRAM; WINDOW, X and Y are set after.
+
+title="Brelvik MP3 Splitter"
+work=$(mktemp -d)
+
+cleanup() {
+  [[ -n "${app_pid:-}" ]] && kill "$app_pid" 2>/dev/null || true
+  [[ -n "${xvfb_pid:-}" ]] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "$(basename "$0"): $*" >&2
+  [[ -f "$work/app.log" ]] && cat "$work/app.log" >&2
+  exit 1
+}
+
+start_program() {
+  # -displayfd lets Xvfb pick a free display number and tell us which.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 50); do
+    [[ -s "$work/display" ]] && break
+    sleep 0.1
+  done
+  [[ -s "$work/display" ]] || fail "Xvfb did not start"
+  export DISPLAY=":$(cat "$work/display")"
+  export SDL_AUDIODRIVER=dummy
+  unset QT_QPA_PLATFORM
+
+  "$1" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  WINDOW=""
+  for _ in $(seq 100); do
+    WINDOW=$(xdotool search --name "^${title}\$" 2>/dev/null | head -1 || true)
+    [[ -n "$WINDOW" ]] && break
+    sleep 0.1
+  done
+  [[ -n "$WINDOW" ]] || fail "no window titled '$title' appeared"
+  sleep 0.5  # let it paint
+  eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+}
+
+# screenshot FILE [whole]: the window, or the whole screen (dialogs included).
+screenshot() {
+  if [[ "${2:-}" == whole ]]; then
+    xwd -silent -root | convert xwd:- "png:$1"
+  else
+    xwd -silent -root | convert xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "png:$1"
+  fi
+}
+
+# click LEFT TOP: a left click at client coordinates of the window.
+click() {
+  xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1
+  sleep 0.3
+}
