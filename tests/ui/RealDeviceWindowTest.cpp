@@ -18,17 +18,40 @@
 namespace brelvik::testing {
 namespace {
 
-TEST(RealDeviceWindowTest, OpensAnEncodedFileAndSplitsIt) {
-  TempDir dir;
-  const std::string path = EncodeWithLame(dir, "tone", {.Seconds = 2.0, .LameArgs = {"-b", "128"}});
-  std::deque<QString> answers{QString::fromStdString(path)};
-  auto device = std::make_unique<TMediaPlayer>();
-  TMediaPlayer& player = *device;
-  ui::TMain window(std::move(device), std::make_unique<ScriptedDialogs>(answers));
+// A window with the real device, opened on a lame-encoded 128 kbit/s file.
+class RealDeviceWindowTest : public ::testing::Test {
+ protected:
+  void OpenEncoded(const std::string& name, double seconds) {
+    path_ = EncodeWithLame(dir_, name, {.Seconds = seconds, .LameArgs = {"-b", "128"}});
+    answers_.push_back(QString::fromStdString(path_));
+    auto device = std::make_unique<TMediaPlayer>();
+    player_ = device.get();
+    window_ =
+        std::make_unique<ui::TMain>(std::move(device), std::make_unique<ScriptedDialogs>(answers_));
+    window_->Open_TBClick();
+    ASSERT_EQ(window_->SourcePath(), path_);
+  }
 
-  window.Open_TBClick();
+  // The source's bytes from frame first up to frame last.
+  Bytes Frames(std::int32_t first, std::int32_t last) {
+    const Bytes source = ReadBytes(path_);
+    const auto at = [&](std::int32_t frame) {
+      return source.begin() + static_cast<long>(frame) * window_->Figures().FrameBytes;
+    };
+    return Bytes(at(first), at(last));
+  }
 
-  ASSERT_EQ(window.SourcePath(), path);
+  TempDir dir_;
+  std::string path_;
+  std::deque<QString> answers_;
+  TMediaPlayer* player_ = nullptr;
+  std::unique_ptr<ui::TMain> window_;
+};
+
+TEST_F(RealDeviceWindowTest, OpensAnEncodedFileAndSplitsIt) {
+  OpenEncoded("tone", 2.0);
+  ui::TMain& window = *window_;
+  TMediaPlayer& player = *player_;
   EXPECT_EQ(player.Mode(), PlaybackMode::Stopped);
   EXPECT_NEAR(player.Length(), 2000, 60);
   EXPECT_EQ(window.findChild<QSlider*>("TrackBar")->maximum(), player.Length());
@@ -41,26 +64,16 @@ TEST(RealDeviceWindowTest, OpensAnEncodedFileAndSplitsIt) {
   window.Split_TbClick();
 
   EXPECT_EQ(player.Mode(), PlaybackMode::Stopped);
-  const Bytes source = ReadBytes(path);
-  const std::size_t frameBytes = window.Figures().FrameBytes;
-  EXPECT_EQ(ReadBytes(dir.File("tone-1.mp3")),
-            Bytes(source.begin(), source.begin() + static_cast<long>(20 * frameBytes)));
-  EXPECT_EQ(ReadBytes(dir.File("tone-2.mp3")),
-            Bytes(source.begin() + static_cast<long>(20 * frameBytes),
-                  source.begin() + static_cast<long>(40 * frameBytes)));
+  EXPECT_EQ(ReadBytes(dir_.File("tone-1.mp3")), Frames(0, 20));
+  EXPECT_EQ(ReadBytes(dir_.File("tone-2.mp3")), Frames(20, 40));
 }
 
 // A person's road with the real device: open, play, mark from the playing
 // position and by number, preview, split.
-TEST(RealDeviceWindowTest, MarksWhilePlayingPreviewsAndSplits) {
-  TempDir dir;
-  const std::string path = EncodeWithLame(dir, "set", {.Seconds = 3.0, .LameArgs = {"-b", "128"}});
-  std::deque<QString> answers{QString::fromStdString(path)};
-  auto device = std::make_unique<TMediaPlayer>();
-  TMediaPlayer& player = *device;
-  ui::TMain window(std::move(device), std::make_unique<ScriptedDialogs>(answers));
-  window.Open_TBClick();
-  ASSERT_EQ(window.SourcePath(), path);
+TEST_F(RealDeviceWindowTest, MarksWhilePlayingPreviewsAndSplits) {
+  OpenEncoded("set", 3.0);
+  ui::TMain& window = *window_;
+  TMediaPlayer& player = *player_;
 
   window.Play_TBClick();
   ASSERT_TRUE(QTest::qWaitFor(
@@ -85,12 +98,8 @@ TEST(RealDeviceWindowTest, MarksWhilePlayingPreviewsAndSplits) {
   EXPECT_EQ(player.Position(), window.PreviewReturn());
 
   window.Split_TbClick();
-  const Bytes source = ReadBytes(path);
-  const auto at = [&](std::int32_t frame) {
-    return source.begin() + static_cast<long>(frame) * window.Figures().FrameBytes;
-  };
-  EXPECT_EQ(ReadBytes(dir.File("set-1.mp3")), Bytes(source.begin(), at(marked)));
-  EXPECT_EQ(ReadBytes(dir.File("set-2.mp3")), Bytes(at(marked), at(100)));
+  EXPECT_EQ(ReadBytes(dir_.File("set-1.mp3")), Frames(0, marked));
+  EXPECT_EQ(ReadBytes(dir_.File("set-2.mp3")), Frames(marked, 100));
 }
 
 }  // namespace
