@@ -37,8 +37,8 @@ inline void PrintTo(const VBRData& v, std::ostream* os) {
 namespace testing {
 
 // Smallest number of frames of the given header that together hold at least minBytes.
-inline int FramesFor(const HeaderSpec& spec, std::int64_t minBytes) {
-  const std::int64_t length = StandardFrameLength(spec);
+inline int FramesFor(const HeaderFields& fields, std::int64_t minBytes) {
+  const std::int64_t length = StandardFrameLength(fields);
   return static_cast<int>((minBytes + length - 1) / length);
 }
 

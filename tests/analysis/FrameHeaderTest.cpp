@@ -12,7 +12,7 @@ namespace brelvik {
 namespace {
 
 using testing::CaseName;
-using testing::HeaderSpec;
+using testing::HeaderFields;
 using testing::PrintTo;
 using Four = std::array<std::uint8_t, 4>;
 
@@ -22,8 +22,8 @@ FrameHeader Decoded(const Four& bytes) {
   return header;
 }
 
-FrameHeader Decoded(const HeaderSpec& spec) {
-  return Decoded(testing::HeaderBytesOf(spec));
+FrameHeader Decoded(const HeaderFields& fields) {
+  return Decoded(testing::HeaderBytesOf(fields));
 }
 
 struct AcceptCase {
@@ -152,8 +152,8 @@ TEST(FrameLengthOf, MatchesTheStandardForEveryAcceptedHeader) {
       for (int bitRate = 1; bitRate <= 14; ++bitRate) {
         for (int sampleRate = 0; sampleRate <= 2; ++sampleRate) {
           for (bool padded : {false, true}) {
-            const HeaderSpec spec{version, layer, bitRate, sampleRate, padded};
-            const auto bytes = testing::HeaderBytesOf(spec);
+            const HeaderFields fields{version, layer, bitRate, sampleRate, padded};
+            const auto bytes = testing::HeaderBytesOf(fields);
             SCOPED_TRACE(::testing::Message()
                          << "version " << version << " layer " << layer << " bit rate " << bitRate
                          << " sample rate " << sampleRate << " padded " << padded);
@@ -166,7 +166,7 @@ TEST(FrameLengthOf, MatchesTheStandardForEveryAcceptedHeader) {
             EXPECT_EQ(header.Padded, padded);
             EXPECT_GT(BitRateOf(header), 0);
             EXPECT_GT(SampleRateOf(header), 0);
-            EXPECT_EQ(FrameLengthOf(header), testing::StandardFrameLength(spec));
+            EXPECT_EQ(FrameLengthOf(header), testing::StandardFrameLength(fields));
             if (version == 3) {
               EXPECT_LE(FrameLengthOf(header), kLongestMpeg1Frame);
             }
@@ -181,7 +181,7 @@ TEST(FrameLengthOf, MatchesTheStandardForEveryAcceptedHeader) {
 
 struct LengthCase {
   const char* Name;
-  HeaderSpec Spec;
+  HeaderFields Header;
   std::uint16_t Kbps;
   std::uint16_t Hz;
   std::uint16_t Length;
@@ -190,7 +190,7 @@ struct LengthCase {
 class FrameLengthSpotTest : public ::testing::TestWithParam<LengthCase> {};
 
 TEST_P(FrameLengthSpotTest, GivesTheWorkedValues) {
-  const FrameHeader header = Decoded(GetParam().Spec);
+  const FrameHeader header = Decoded(GetParam().Header);
   EXPECT_EQ(BitRateOf(header), GetParam().Kbps);
   EXPECT_EQ(SampleRateOf(header), GetParam().Hz);
   EXPECT_EQ(FrameLengthOf(header), GetParam().Length);
@@ -295,7 +295,7 @@ TEST(SampleRateOf, GivesTheStandardRates) {
 
 struct FactorCase {
   const char* Name;
-  HeaderSpec Spec;
+  HeaderFields Header;
   std::uint8_t Coefficient;  // samples per frame ÷ 8
   std::uint8_t Padding;
   std::uint8_t VbrOffset;
@@ -304,13 +304,13 @@ struct FactorCase {
 class FrameFactorsTest : public ::testing::TestWithParam<FactorCase> {};
 
 TEST_P(FrameFactorsTest, FollowVersionLayerAndChannelMode) {
-  const FrameHeader header = Decoded(GetParam().Spec);
+  const FrameHeader header = Decoded(GetParam().Header);
   EXPECT_EQ(CoefficientOf(header), GetParam().Coefficient);
   EXPECT_EQ(PaddingOf(header), GetParam().Padding);
   EXPECT_EQ(VbrHeaderOffset(header), GetParam().VbrOffset);
 }
 
-// HeaderSpec fields: version, layer, bit-rate index, sample-rate index, padded,
+// HeaderFields fields: version, layer, bit-rate index, sample-rate index, padded,
 // CRC, channel mode.
 INSTANTIATE_TEST_SUITE_P(
     Headers, FrameFactorsTest,

@@ -19,12 +19,12 @@ namespace brelvik {
 namespace {
 
 using testing::Bytes;
-using testing::HeaderSpec;
+using testing::HeaderFields;
 using testing::PrintTo;
 using testing::StreamBuilder;
 using testing::TempDir;
 
-constexpr HeaderSpec kMp3{};  // 417-byte frames
+constexpr HeaderFields kMp3{};  // 417-byte frames
 constexpr std::int64_t kWindow = 3458;
 
 enum class Op { Open, Size, Seek, Read, Close };

@@ -14,7 +14,7 @@ namespace brelvik {
 namespace {
 
 using testing::Bytes;
-using testing::HeaderSpec;
+using testing::HeaderFields;
 using testing::PrintTo;
 using testing::TempDir;
 
@@ -33,22 +33,22 @@ struct RealCase {
 // run of frames, and the run walked with the standard frame lengths.
 struct Scan {
   std::int64_t FirstHeaderAt = -1;
-  HeaderSpec First;
+  HeaderFields First;
   int Frames = 0;
   std::int64_t FrameBytes = 0;
 };
 
-HeaderSpec FieldsAt(const Bytes& b, std::size_t at) {
-  HeaderSpec spec;
-  spec.VersionIndex = (b[at + 1] >> 3) & 3;
-  spec.LayerIndex = (b[at + 1] >> 1) & 3;
-  spec.Crc = (b[at + 1] & 1) == 0;
-  spec.BitRateIndex = b[at + 2] >> 4;
-  spec.SampleRateIndex = (b[at + 2] >> 2) & 3;
-  spec.Padded = (b[at + 2] & 2) != 0;
-  spec.ChannelMode = b[at + 3] >> 6;
-  spec.Emphasis = b[at + 3] & 3;
-  return spec;
+HeaderFields FieldsAt(const Bytes& b, std::size_t at) {
+  HeaderFields fields;
+  fields.VersionIndex = (b[at + 1] >> 3) & 3;
+  fields.LayerIndex = (b[at + 1] >> 1) & 3;
+  fields.Crc = (b[at + 1] & 1) == 0;
+  fields.BitRateIndex = b[at + 2] >> 4;
+  fields.SampleRateIndex = (b[at + 2] >> 2) & 3;
+  fields.Padded = (b[at + 2] & 2) != 0;
+  fields.ChannelMode = b[at + 3] >> 6;
+  fields.Emphasis = b[at + 3] & 3;
+  return fields;
 }
 
 // "FF Ex" with a usable version, layer, bit rate and sample rate.
@@ -56,9 +56,9 @@ bool HeaderAt(const Bytes& b, std::size_t at) {
   if (at + 4 > b.size() || b[at] != 0xFF || (b[at + 1] & 0xE0) != 0xE0) {
     return false;
   }
-  const HeaderSpec spec = FieldsAt(b, at);
-  return spec.VersionIndex != 1 && spec.LayerIndex != 0 && spec.BitRateIndex != 0 &&
-         spec.BitRateIndex != 15 && spec.SampleRateIndex != 3;
+  const HeaderFields fields = FieldsAt(b, at);
+  return fields.VersionIndex != 1 && fields.LayerIndex != 0 && fields.BitRateIndex != 0 &&
+         fields.BitRateIndex != 15 && fields.SampleRateIndex != 3;
 }
 
 Scan WalkFrom(const Bytes& bytes, std::size_t at) {
@@ -88,17 +88,17 @@ Scan ScanFile(const Bytes& bytes) {
   return {};
 }
 
-int SamplesPerFrame(const HeaderSpec& spec) {
-  if (spec.LayerIndex == 3) {
+int SamplesPerFrame(const HeaderFields& fields) {
+  if (fields.LayerIndex == 3) {
     return 384;
   }
-  return spec.LayerIndex == 1 && spec.VersionIndex != 3 ? 576 : 1152;
+  return fields.LayerIndex == 1 && fields.VersionIndex != 3 ? 576 : 1152;
 }
 
-int SampleRate(const HeaderSpec& spec) {
+int SampleRate(const HeaderFields& fields) {
   constexpr int kRates[4][3] = {
       {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
-  return kRates[spec.VersionIndex][spec.SampleRateIndex];
+  return kRates[fields.VersionIndex][fields.SampleRateIndex];
 }
 
 class RealFileTest : public ::testing::TestWithParam<RealCase> {};

@@ -17,13 +17,13 @@ namespace {
 
 using testing::Bytes;
 using testing::CaseName;
-using testing::HeaderSpec;
+using testing::HeaderFields;
 using testing::PrintTo;
 using testing::StreamBuilder;
 using testing::TempDir;
 
 // MPEG 1 Layer III, 128 kbit/s, 44100 Hz, stereo, unpadded: 417-byte frames.
-constexpr HeaderSpec kMp3{};
+constexpr HeaderFields kMp3{};
 constexpr std::int64_t kMp3Length = 417;
 constexpr std::size_t kWindow = 3458;
 
@@ -48,7 +48,7 @@ void Put(AnalysisWindow& window, std::size_t at, const Header& header) {
 
 struct SearchCase {
   const char* Name;
-  HeaderSpec First;
+  HeaderFields First;
   std::size_t At;
   bool Found;
 };
@@ -75,7 +75,7 @@ TEST_P(FrameSearchTest, ConfirmedInsideTheWindow) {
   }
 }
 
-constexpr HeaderSpec kLayer2At384{3, 2, 14, 2};  // 1,728 bytes
+constexpr HeaderFields kLayer2At384{3, 2, 14, 2};  // 1,728 bytes
 INSTANTIATE_TEST_SUITE_P(
     Offsets, FrameSearchTest,
     ::testing::Values(SearchCase{"FirstOffset", kMp3, 0, true},
@@ -209,7 +209,7 @@ TEST_F(Analysis, ShortFirstReadMeansNoSecondTry) {
 // A second read that comes back short must not leave the first read's bytes
 // in the window: here those bytes would confirm a frame that is not there.
 TEST_F(Analysis, StaleBytesOfAnEarlierReadFormNoFrame) {
-  const HeaderSpec longFrame{3, 2, 14, 2};  // MPEG 1 Layer II, 384 kbit/s, 32 kHz: 1,728 bytes
+  const HeaderFields longFrame{3, 2, 14, 2};  // MPEG 1 Layer II, 384 kbit/s, 32 kHz: 1,728 bytes
   const auto longHeader = testing::HeaderBytesOf(longFrame);
   const auto shortHeader = testing::HeaderBytesOf(kMp3);
   // 5,000 bytes: the second read starts at 2,500 and returns 2,500 bytes. The
@@ -322,7 +322,7 @@ TEST_F(Analysis, XingFrameCountIsTakenAsItIs) {
 
 struct VbrCase {
   const char* Name;
-  HeaderSpec Spec;
+  HeaderFields Header;
   int At;  // where the header's VBR information is looked for
   std::int32_t Frames;
   std::int32_t ByteCount;
@@ -336,7 +336,7 @@ class VbrFiguresTest : public ::testing::TestWithParam<VbrCase> {};
 TEST_P(VbrFiguresTest, AverageBitRateAndDuration) {
   const auto& c = GetParam();
   const auto builder =
-      StreamBuilder().XingFrame(c.Spec, c.At, c.Frames, c.ByteCount).Frames(c.Spec, 6);
+      StreamBuilder().XingFrame(c.Header, c.At, c.Frames, c.ByteCount).Frames(c.Header, 6);
   const TempDir dir;
   TMPEGaudio audio;
   ASSERT_TRUE(AnalyseBytes(audio, dir, builder.Get()));
@@ -348,7 +348,7 @@ TEST_P(VbrFiguresTest, AverageBitRateAndDuration) {
 
 // Bit rate: ((bytes ÷ frames) − padding) × Hz ÷ (samples per frame ÷ 8) ÷ 1000,
 // rounded half to even, low 16 bits kept. Duration: samples per frame × frames ÷ Hz.
-constexpr HeaderSpec kMp3At48k{3, 1, 9, 1};  // 1 kbit/s for every 3 bytes per frame
+constexpr HeaderFields kMp3At48k{3, 1, 9, 1};  // 1 kbit/s for every 3 bytes per frame
 INSTANTIATE_TEST_SUITE_P(
     Headers, VbrFiguresTest,
     ::testing::Values(
@@ -381,7 +381,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct PlacementCase {
   const char* Name;
-  HeaderSpec Spec;
+  HeaderFields Header;
   const char* Id;
   int At;
   bool Seen;
@@ -393,11 +393,11 @@ TEST_P(VbrPlacementTest, OnlyTheExactIdAtTheSideInformationEnd) {
   const auto& c = GetParam();
   StreamBuilder builder;
   if (std::string(c.Id) == "VBRI") {
-    builder.VbriFrame(c.Spec, c.At, 1000, 400000);
+    builder.VbriFrame(c.Header, c.At, 1000, 400000);
   } else {
-    builder.XingFrame(c.Spec, c.At, 1000, 400000);
+    builder.XingFrame(c.Header, c.At, 1000, 400000);
   }
-  builder.Frames(c.Spec, testing::FramesFor(c.Spec, 4000));
+  builder.Frames(c.Header, testing::FramesFor(c.Header, 4000));
   Bytes bytes = builder.Get();
   std::copy_n(c.Id, 4, bytes.begin() + c.At);
 
@@ -411,11 +411,11 @@ TEST_P(VbrPlacementTest, OnlyTheExactIdAtTheSideInformationEnd) {
   } else {
     EXPECT_EQ(audio.Vbr(), VBRData{});
     EXPECT_EQ(audio.FrameTotal(),
-              static_cast<std::int64_t>(bytes.size()) / testing::StandardFrameLength(c.Spec));
+              static_cast<std::int64_t>(bytes.size()) / testing::StandardFrameLength(c.Header));
   }
 }
 
-// HeaderSpec fields: version, layer, bit-rate index, sample-rate index, padded,
+// HeaderFields fields: version, layer, bit-rate index, sample-rate index, padded,
 // CRC, channel mode.
 INSTANTIATE_TEST_SUITE_P(
     Frames, VbrPlacementTest,
@@ -445,7 +445,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct KindCase {
   const char* Name;
-  HeaderSpec Spec;
+  HeaderFields Header;
   std::uint16_t Kbps;
 };
 
@@ -454,10 +454,10 @@ class StreamKindTest : public ::testing::TestWithParam<KindCase> {};
 // Layer I and II streams of every version, in frames of the standard length.
 TEST_P(StreamKindTest, FoundWithStandardFrameLengths) {
   const auto& c = GetParam();
-  const int length = testing::StandardFrameLength(c.Spec);
+  const int length = testing::StandardFrameLength(c.Header);
   // At least one window, and 0.2 s at the stream's bit rate (kbit/s × 25 bytes).
-  const int frames = testing::FramesFor(c.Spec, std::max<std::int64_t>(4000, c.Kbps * 25));
-  const auto builder = StreamBuilder().Frames(c.Spec, frames);
+  const int frames = testing::FramesFor(c.Header, std::max<std::int64_t>(4000, c.Kbps * 25));
+  const auto builder = StreamBuilder().Frames(c.Header, frames);
   const TempDir dir;
   TMPEGaudio audio;
   ASSERT_TRUE(AnalyseBytes(audio, dir, builder.Get()));
@@ -498,10 +498,10 @@ class LargeFileTest : public ::testing::TestWithParam<LargeCase> {};
 // Sparse files: a few 320 kbit/s frames at the start, a hole up to the size.
 TEST_P(LargeFileTest, FiguresDoNotOverflow) {
   const auto& c = GetParam();
-  const HeaderSpec spec{3, 1, 14, 0};  // 320 kbit/s, 44100 Hz: 1,044 bytes
+  const HeaderFields fields{3, 1, 14, 0};  // 320 kbit/s, 44100 Hz: 1,044 bytes
   const TempDir dir;
   const std::string path = dir.File("large.mp3");
-  testing::WriteSparse(path, StreamBuilder().Frames(spec, 10).Get(),
+  testing::WriteSparse(path, StreamBuilder().Frames(fields, 10).Get(),
                        static_cast<std::uintmax_t>(c.FileSize));
   if (c.Id3v1) {
     testing::OverwriteAt(path, c.FileSize - 128, testing::ID3v1TagBytes());
@@ -527,7 +527,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Analysis, FilesUnder128BytesFail) {
   // MPEG 2.5 Layer III, 8 kbit/s, 12000 Hz: 48-byte frames, two in 127 bytes.
-  const HeaderSpec tiny{0, 1, 1, 1};
+  const HeaderFields tiny{0, 1, 1, 1};
   ASSERT_EQ(testing::StandardFrameLength(tiny), 48);
   EXPECT_FALSE(Analyse(StreamBuilder().Frames(tiny, 2).Junk(31)));
   EXPECT_FALSE(audio.FirstFrame().Found);

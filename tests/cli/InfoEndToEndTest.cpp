@@ -36,7 +36,7 @@ json InfoJson(const std::string& path, CommandResult& result) {
 // the whole tag is 1,000 bytes.
 StreamBuilder TaggedStream(int frames) {
   StreamBuilder stream;
-  stream.ID3v2({0, 0, 7, 94}, 990).Junk(100).Frames(HeaderSpec{}, frames).ID3v1();
+  stream.ID3v2({0, 0, 7, 94}, 990).Junk(100).Frames(HeaderFields{}, frames).ID3v1();
   return stream;
 }
 
@@ -176,7 +176,7 @@ TEST_P(InfoFailure, PrintsTheObjectAndTheMessage) {
 
 // A one-frame stream confirmed by a second frame, both MPEG 1 Layer III at 128 kbit/s.
 void WriteXingStatingTwoFrames(const std::string& path) {
-  StreamBuilder().XingFrame(HeaderSpec{}, 36, 2, 834).Frames(HeaderSpec{}, 1).WriteTo(path);
+  StreamBuilder().XingFrame(HeaderFields{}, 36, 2, 834).Frames(HeaderFields{}, 1).WriteTo(path);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A constant-rate file shorter than one analysis window fails its trailer read.
         FailureCase{
             "ShortConstantRate",
-            [](const std::string& p) { StreamBuilder().Frames(HeaderSpec{}, 5).WriteTo(p); }, 2,
+            [](const std::string& p) { StreamBuilder().Frames(HeaderFields{}, 5).WriteTo(p); }, 2,
             false, false, "brelvik-split: cannot read "},
         FailureCase{"Under128Bytes",
                     [](const std::string& p) { StreamBuilder().Junk(100).WriteTo(p); }, 2, false,

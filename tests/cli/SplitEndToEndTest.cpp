@@ -23,7 +23,7 @@ class SplitCommand : public ::testing::Test {
  protected:
   void SetUp() override {
     StreamBuilder stream;
-    stream.ID3v2({0, 0, 7, 94}, 990).Junk(100).Frames(HeaderSpec{}, 2000).ID3v1();
+    stream.ID3v2({0, 0, 7, 94}, 990).Junk(100).Frames(HeaderFields{}, 2000).ID3v1();
     stream.WriteTo(source_);
     bytes_ = stream.Get();
   }

@@ -27,7 +27,7 @@ int MsSince(SteadyClock::time_point start) {
 class RealTimeTest : public ::testing::TestWithParam<ToneFile> {
  protected:
   void SetUp() override {
-    player_.SetFileName(testing::EncodeWithLame(dir_, "tone", GetParam().Spec));
+    player_.SetFileName(testing::EncodeWithLame(dir_, "tone", GetParam().Encoding));
     player_.Open();
   }
 

@@ -53,7 +53,7 @@ TEST(MediaPlayerNoFileTest, OperationsNeedingAFileSayNoDeviceIsOpen) {
 TEST(MediaPlayerRefusalTest, FilesTheDecoderRefusesGiveItsTextAndLeaveNoFileOpen) {
   TempDir dir;
   const auto& tone = AllToneFiles().front();
-  const std::string good = testing::EncodeWithLame(dir, "good", tone.Spec);
+  const std::string good = testing::EncodeWithLame(dir, "good", tone.Encoding);
   testing::WriteBytes(dir.File("text.mp3"), {'j', 'u', 's', 't', ' ', 't', 'e', 'x', 't'});
   testing::WriteBytes(dir.File("zeros.mp3"), testing::Bytes(100'000, 0));
   testing::WriteBytes(dir.File("empty.mp3"), {});
@@ -79,7 +79,7 @@ TEST(MediaPlayerRefusalTest, FilesTheDecoderRefusesGiveItsTextAndLeaveNoFileOpen
 // reports SDL's own text for that.
 TEST(MediaPlayerRefusalTest, AnOutputThatRefusesGivesItsText) {
   TempDir dir;
-  const std::string path = testing::EncodeWithLame(dir, "tone", AllToneFiles().front().Spec);
+  const std::string path = testing::EncodeWithLame(dir, "tone", AllToneFiles().front().Encoding);
   const testing::ScopedEnvironment alsa("SDL_AUDIODRIVER", "alsa");
   const std::string expected = testing::DirectOutputRefusal(44100, 2);
   if (expected.empty()) {
@@ -94,7 +94,7 @@ TEST(MediaPlayerRefusalTest, AnOutputThatRefusesGivesItsText) {
 class MediaPlayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = testing::EncodeWithLame(dir_, "tone", AllToneFiles().front().Spec);
+    path_ = testing::EncodeWithLame(dir_, "tone", AllToneFiles().front().Encoding);
     player_.SetFileName(path_);
     player_.Open();
   }
@@ -124,7 +124,7 @@ TEST_F(MediaPlayerTest, OpenReplacesAPlayingFile) {
     player_.Play();
     std::this_thread::sleep_for(60ms);
     ASSERT_GT(player_.Position(), 0);
-    player_.SetFileName(testing::EncodeWithLame(dir_, tone.Name, tone.Spec));
+    player_.SetFileName(testing::EncodeWithLame(dir_, tone.Name, tone.Encoding));
     player_.Open();
     EXPECT_EQ(player_.Mode(), PlaybackMode::Stopped) << tone.Name;
     EXPECT_EQ(player_.Position(), 0) << tone.Name;
@@ -135,7 +135,7 @@ TEST_F(MediaPlayerTest, OpenReplacesAPlayingFile) {
 // A standalone test: SDL's dummy driver allows one open output at a time.
 TEST(MediaPlayerLifetimeTest, DestroyingWhilePlayingOrPausedStopsCleanly) {
   TempDir dir;
-  const std::string path = testing::EncodeWithLame(dir, "tone", AllToneFiles()[3].Spec);
+  const std::string path = testing::EncodeWithLame(dir, "tone", AllToneFiles()[3].Encoding);
   for (const bool pause : {false, true}) {
     auto player = std::make_unique<TMediaPlayer>();
     player->SetFileName(path);
@@ -154,7 +154,7 @@ TEST(MediaPlayerLifetimeTest, DestroyingWhilePlayingOrPausedStopsCleanly) {
 // among them, against a model of the modes they lead to.
 TEST_F(MediaPlayerTest, OperationsInAnyOrderKeepTheDeviceConsistent) {
   const std::vector<std::string> paths = {
-      path_, testing::EncodeWithLame(dir_, "mono", AllToneFiles()[3].Spec),
+      path_, testing::EncodeWithLame(dir_, "mono", AllToneFiles()[3].Encoding),
       dir_.File("missing.mp3")};
   PlaybackMode model = PlaybackMode::Stopped;
   std::mt19937 generator(2024);

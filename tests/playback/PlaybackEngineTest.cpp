@@ -30,7 +30,7 @@ bool Silent(const Samples& out) {
 class EngineTest : public ::testing::TestWithParam<testing::ToneFile> {
  protected:
   void SetUp() override {
-    const std::string path = testing::EncodeWithLame(dir_, "tone", GetParam().Spec);
+    const std::string path = testing::EncodeWithLame(dir_, "tone", GetParam().Encoding);
     reference_ = testing::DecodeStraight(path);
     engine_.Load(std::make_unique<Mpg123Decoder>(path), 0);
   }
@@ -171,7 +171,7 @@ TEST(EngineLatencyTest, AnOutputThatQueuesHoldsThePositionBack) {
   testing::TempDir dir;
   const auto& tone = testing::AllToneFiles().front();
   PlaybackEngine engine;
-  engine.Load(std::make_unique<Mpg123Decoder>(testing::EncodeWithLame(dir, "tone", tone.Spec)),
+  engine.Load(std::make_unique<Mpg123Decoder>(testing::EncodeWithLame(dir, "tone", tone.Encoding)),
               512);
   Samples out(kChunk * 2);
   engine.Play(kStart);

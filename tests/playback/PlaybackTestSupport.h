@@ -26,12 +26,16 @@ namespace brelvik::testing {
 
 struct ToneFile {
   const char* Name;
-  EncodeSpec Spec;
+  EncodeOptions Encoding;
 
   // The tone's sample frames: lame's gapless information lets the decoder
   // give back exactly what went in.
-  std::int64_t Samples() const { return static_cast<std::int64_t>(Spec.Seconds * Spec.SampleRate); }
-  std::int32_t Ms() const { return static_cast<std::int32_t>(Samples() * 1000 / Spec.SampleRate); }
+  std::int64_t Samples() const {
+    return static_cast<std::int64_t>(Encoding.Seconds * Encoding.SampleRate);
+  }
+  std::int32_t Ms() const {
+    return static_cast<std::int32_t>(Samples() * 1000 / Encoding.SampleRate);
+  }
 };
 
 inline void PrintTo(const ToneFile& file, std::ostream* out) {

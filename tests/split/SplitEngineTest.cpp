@@ -121,7 +121,7 @@ TEST(Split, CountsOffsetsFromTheFirstByteOfTheFileTagIncluded) {
   TempDir dir;
   // A 1,000-byte ID3v2 tag (stated size 7 × 128 + 94), then 20 frames of 417 bytes.
   testing::StreamBuilder stream;
-  stream.ID3v2({0, 0, 7, 94}, 990).Frames(testing::HeaderSpec{}, 20);
+  stream.ID3v2({0, 0, 7, 94}, 990).Frames(testing::HeaderFields{}, 20);
   stream.WriteTo(dir.File("tagged.mp3"));
   TMPEGaudio analyser;
   ASSERT_TRUE(analyser.Analyse(dir.File("tagged.mp3")));

@@ -11,7 +11,7 @@
 namespace brelvik {
 namespace {
 
-using testing::HeaderSpec;
+using testing::HeaderFields;
 using testing::StandardFrameLength;
 using testing::StreamBuilder;
 using testing::TempDir;
@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
 // from the frame-length formula of the MPEG standard and hand arithmetic.
 struct FileCase {
   const char* Name;
-  HeaderSpec Header;
+  HeaderFields Header;
   std::size_t Id3v2Bytes;  // a whole tag of this size in front, 0 for none
   bool Xing;               // first frame states 10,000 frames and 4,000,000 bytes
   std::uint16_t Kbps;
@@ -167,19 +167,19 @@ INSTANTIATE_TEST_SUITE_P(
     Files, SetDataMpegTable,
     ::testing::Values(
         // 417 × 8 / 128 = 26.06
-        FileCase{"Mpeg1Layer3At128", HeaderSpec{}, 0, false, 128, 100, 26},
+        FileCase{"Mpeg1Layer3At128", HeaderFields{}, 0, false, 128, 100, 26},
         // 48 kHz: 384-byte frames, 384 × 8 / 128 = 24
-        FileCase{"Mpeg1At48kHz", HeaderSpec{.SampleRateIndex = 1}, 0, false, 128, 100, 24},
+        FileCase{"Mpeg1At48kHz", HeaderFields{.SampleRateIndex = 1}, 0, false, 128, 100, 24},
         // 22,050 Hz, 64 kbit/s: 208-byte frames, 1664 / 64 = 26
-        FileCase{"Mpeg2At64", HeaderSpec{.VersionIndex = 2, .BitRateIndex = 8}, 0, false, 64, 100,
+        FileCase{"Mpeg2At64", HeaderFields{.VersionIndex = 2, .BitRateIndex = 8}, 0, false, 64, 100,
                  26},
         // 1044-byte frames, 8352 / 320 = 26.1
-        FileCase{"Mpeg1At320", HeaderSpec{.BitRateIndex = 14}, 0, false, 320, 100, 26},
+        FileCase{"Mpeg1At320", HeaderFields{.BitRateIndex = 14}, 0, false, 320, 100, 26},
         // The tag is not audio: (file length - 1000) / 417 frames.
-        FileCase{"BehindAnId3v2Tag", HeaderSpec{}, 1000, false, 128, 100, 26},
+        FileCase{"BehindAnId3v2Tag", HeaderFields{}, 1000, false, 128, 100, 26},
         // Average 400 bytes a frame: 400 × 44100 / 144 / 1000 = 122.5, half to even;
         // 3336 / 122 = 27.3.
-        FileCase{"XingAverage", HeaderSpec{}, 0, true, 122, 10000, 27}));
+        FileCase{"XingAverage", HeaderFields{}, 0, true, 122, 10000, 27}));
 
 }  // namespace
 }  // namespace brelvik

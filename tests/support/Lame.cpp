@@ -35,9 +35,9 @@ std::string Slurp(const std::string& path) {
 
 }  // namespace
 
-void WriteToneWav(const std::string& path, const EncodeSpec& spec) {
-  const auto frames = static_cast<std::uint32_t>(spec.Seconds * spec.SampleRate);
-  const auto channels = static_cast<std::uint16_t>(spec.Channels);
+void WriteToneWav(const std::string& path, const EncodeOptions& options) {
+  const auto frames = static_cast<std::uint32_t>(options.Seconds * options.SampleRate);
+  const auto channels = static_cast<std::uint16_t>(options.Channels);
   const std::uint32_t dataBytes = frames * channels * 2;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write("RIFF", 4);
@@ -46,8 +46,8 @@ void WriteToneWav(const std::string& path, const EncodeSpec& spec) {
   Put32(out, 16);
   Put16(out, 1);  // PCM
   Put16(out, channels);
-  Put32(out, static_cast<std::uint32_t>(spec.SampleRate));
-  Put32(out, static_cast<std::uint32_t>(spec.SampleRate) * channels * 2);
+  Put32(out, static_cast<std::uint32_t>(options.SampleRate));
+  Put32(out, static_cast<std::uint32_t>(options.SampleRate) * channels * 2);
   Put16(out, static_cast<std::uint16_t>(channels * 2));
   Put16(out, 16);
   out.write("data", 4);
@@ -57,11 +57,11 @@ void WriteToneWav(const std::string& path, const EncodeSpec& spec) {
   std::uniform_real_distribution<double> jitter(-0.05, 0.05);
   double phase = 0;
   for (std::uint32_t i = 0; i < frames; ++i) {
-    const double t = static_cast<double>(i) / spec.SampleRate;
-    const double frequency = 220.0 + 660.0 * t / spec.Seconds;
-    phase += 2 * std::numbers::pi * frequency / spec.SampleRate;
+    const double t = static_cast<double>(i) / options.SampleRate;
+    const double frequency = 220.0 + 660.0 * t / options.Seconds;
+    phase += 2 * std::numbers::pi * frequency / options.SampleRate;
     const double level = 0.5 * std::sin(phase) * (0.6 + 0.4 * std::sin(t * 3)) + jitter(noise);
-    for (int c = 0; c < spec.Channels; ++c) {
+    for (int c = 0; c < options.Channels; ++c) {
       Put16(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(level * 32767 / (c + 1))));
     }
   }
@@ -70,12 +70,13 @@ void WriteToneWav(const std::string& path, const EncodeSpec& spec) {
   }
 }
 
-std::string EncodeWithLame(const TempDir& dir, const std::string& name, const EncodeSpec& spec) {
+std::string EncodeWithLame(const TempDir& dir, const std::string& name,
+                           const EncodeOptions& options) {
   const std::string wav = dir.File(name + ".wav");
   const std::string mp3 = dir.File(name + ".mp3");
-  WriteToneWav(wav, spec);
+  WriteToneWav(wav, options);
   std::vector<std::string> argv = {BRELVIK_LAME, "--quiet"};
-  argv.insert(argv.end(), spec.LameArgs.begin(), spec.LameArgs.end());
+  argv.insert(argv.end(), options.LameArgs.begin(), options.LameArgs.end());
   argv.push_back(wav);
   argv.push_back(mp3);
   const auto result = RunCommand(argv);

@@ -10,7 +10,7 @@
 
 namespace brelvik::testing {
 
-struct EncodeSpec {
+struct EncodeOptions {
   double Seconds = 3.0;
   int SampleRate = 44100;
   int Channels = 2;
@@ -19,10 +19,11 @@ struct EncodeSpec {
 
 // Writes name.wav and encodes it to name.mp3 in the folder; returns the MP3's
 // path. Throws std::runtime_error when lame fails.
-std::string EncodeWithLame(const TempDir& dir, const std::string& name, const EncodeSpec& spec);
+std::string EncodeWithLame(const TempDir& dir, const std::string& name,
+                           const EncodeOptions& options);
 
 // Writes a 16-bit PCM WAV file of the tone.
-void WriteToneWav(const std::string& path, const EncodeSpec& spec);
+void WriteToneWav(const std::string& path, const EncodeOptions& options);
 
 struct CommandResult {
   int ExitCode = -1;

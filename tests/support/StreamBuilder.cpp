@@ -33,7 +33,7 @@ void AppendBigEndian(Bytes& bytes, std::size_t at, std::int32_t value) {
 
 }  // namespace
 
-std::array<std::uint8_t, 4> HeaderBytesOf(const HeaderSpec& s) {
+std::array<std::uint8_t, 4> HeaderBytesOf(const HeaderFields& s) {
   return {0xFF,
           static_cast<std::uint8_t>(0xE0 | (s.VersionIndex << 3) | (s.LayerIndex << 1) |
                                     (s.Crc ? 0 : 1)),
@@ -42,7 +42,7 @@ std::array<std::uint8_t, 4> HeaderBytesOf(const HeaderSpec& s) {
           static_cast<std::uint8_t>((s.ChannelMode << 6) | s.Emphasis)};
 }
 
-int StandardFrameLength(const HeaderSpec& s) {
+int StandardFrameLength(const HeaderFields& s) {
   const int bitRate = kBitRates[s.VersionIndex][s.LayerIndex][s.BitRateIndex] * 1000;
   const int sampleRate = kSampleRates[s.VersionIndex][s.SampleRateIndex];
   if (s.LayerIndex == 3) {
@@ -57,9 +57,9 @@ StreamBuilder& StreamBuilder::Junk(std::size_t count, std::uint8_t value) {
   return *this;
 }
 
-StreamBuilder& StreamBuilder::Frames(const HeaderSpec& spec, int count) {
-  const auto header = HeaderBytesOf(spec);
-  const int length = StandardFrameLength(spec);
+StreamBuilder& StreamBuilder::Frames(const HeaderFields& fields, int count) {
+  const auto header = HeaderBytesOf(fields);
+  const int length = StandardFrameLength(fields);
   for (int i = 0; i < count; ++i) {
     bytes_.insert(bytes_.end(), header.begin(), header.end());
     for (int j = 4; j < length; ++j) {
@@ -69,10 +69,10 @@ StreamBuilder& StreamBuilder::Frames(const HeaderSpec& spec, int count) {
   return *this;
 }
 
-StreamBuilder& StreamBuilder::XingFrame(const HeaderSpec& spec, int byteOffset, std::int32_t frames,
-                                        std::int32_t bytes) {
+StreamBuilder& StreamBuilder::XingFrame(const HeaderFields& fields, int byteOffset,
+                                        std::int32_t frames, std::int32_t bytes) {
   const std::size_t start = bytes_.size();
-  Frames(spec, 1);
+  Frames(fields, 1);
   const auto at = start + static_cast<std::size_t>(byteOffset);
   if (at + 16 > bytes_.size()) {
     throw std::logic_error("Xing header does not fit the frame");
@@ -84,10 +84,10 @@ StreamBuilder& StreamBuilder::XingFrame(const HeaderSpec& spec, int byteOffset, 
   return *this;
 }
 
-StreamBuilder& StreamBuilder::VbriFrame(const HeaderSpec& spec, int byteOffset, std::int32_t frames,
-                                        std::int32_t bytes) {
+StreamBuilder& StreamBuilder::VbriFrame(const HeaderFields& fields, int byteOffset,
+                                        std::int32_t frames, std::int32_t bytes) {
   const std::size_t start = bytes_.size();
-  Frames(spec, 1);
+  Frames(fields, 1);
   const auto at = start + static_cast<std::size_t>(byteOffset);
   if (at + 18 > bytes_.size()) {
     throw std::logic_error("VBRI header does not fit the frame");

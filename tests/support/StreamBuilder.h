@@ -12,7 +12,7 @@ namespace brelvik::testing {
 
 // Fields of a header as the bits hold them (version index 3 = MPEG 1,
 // 2 = MPEG 2, 0 = MPEG 2.5; layer index 3 = Layer I, 2 = II, 1 = III).
-struct HeaderSpec {
+struct HeaderFields {
   int VersionIndex = 3;
   int LayerIndex = 1;
   int BitRateIndex = 9;     // 128 kbit/s for MPEG 1 Layer III
@@ -23,21 +23,21 @@ struct HeaderSpec {
   int Emphasis = 0;
 };
 
-std::array<std::uint8_t, 4> HeaderBytesOf(const HeaderSpec& spec);
+std::array<std::uint8_t, 4> HeaderBytesOf(const HeaderFields& fields);
 
 // Frame length by the MPEG standard, computed independently of the code under test.
-int StandardFrameLength(const HeaderSpec& spec);
+int StandardFrameLength(const HeaderFields& fields);
 
 class StreamBuilder {
  public:
   StreamBuilder& Junk(std::size_t count, std::uint8_t value = 0x00);
   // count frames of the given header; the payload bytes are never 0xFF, so
   // only the headers can form a frame.
-  StreamBuilder& Frames(const HeaderSpec& spec, int count);
+  StreamBuilder& Frames(const HeaderFields& fields, int count);
   // One frame with a "Xing" (or "VBRI") header at byteOffset from the frame's first byte.
-  StreamBuilder& XingFrame(const HeaderSpec& spec, int byteOffset, std::int32_t frames,
+  StreamBuilder& XingFrame(const HeaderFields& fields, int byteOffset, std::int32_t frames,
                            std::int32_t bytes);
-  StreamBuilder& VbriFrame(const HeaderSpec& spec, int byteOffset, std::int32_t frames,
+  StreamBuilder& VbriFrame(const HeaderFields& fields, int byteOffset, std::int32_t frames,
                            std::int32_t bytes);
   // An ID3v2 header with the four size bytes taken as given, and
   // then fillBytes bytes of zeros.

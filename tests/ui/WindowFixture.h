@@ -70,7 +70,7 @@ class WindowTest : public ::testing::Test {
   // A constant-rate 128 kbit/s 44.1 kHz file of the given number of 417-byte frames.
   std::string WriteMp3(const std::string& name, int frames = 100) {
     const std::string path = dir_.File(name);
-    StreamBuilder().Frames(HeaderSpec{}, frames).WriteTo(path);
+    StreamBuilder().Frames(HeaderFields{}, frames).WriteTo(path);
     return path;
   }
 
