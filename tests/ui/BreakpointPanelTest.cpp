@@ -24,17 +24,10 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class BreakpointPanelTest : public WindowTest {
+class BreakpointPanelTest : public OpenedWindowTest {
  protected:
-  void SetUp() override {
-    device_.Length = 2606;  // 100 frames of 417 bytes at 128 kbit/s: 26.06 ms each
-    OpenThroughDialog(WriteMp3("live.mp3", 100));
-    device_.Calls.clear();
-  }
-
   QLineEdit* Entry() { return Find<QLineEdit>("AddMan_Ed"); }
   QListWidget* List() { return Find<QListWidget>("BreakpointsList"); }
-  QSlider* Bar() { return Find<QSlider>("TrackBar"); }
   bool Previewing() { return Find<QTimer>("Play3s_Timer")->isActive(); }
   bool MediaPanelUsable() { return Find<QFrame>("Media_Pan")->isEnabled(); }
 
@@ -215,7 +208,7 @@ TEST_F(BreakpointPanelTest, PreviewBeforePlaysTheThreeSecondsBeforeAndReturns) {
   EXPECT_TRUE(MediaPanelUsable());
   EXPECT_EQ(Bar()->value(), 400);
   EXPECT_THAT(device_.Calls, ElementsAre("Seek 400", "Stop"));
-  EXPECT_EQ(Find<QToolButton>("Play_TB")->property("imageIndex").toInt(), ui::kImagePlay);
+  EXPECT_EQ(Image("Play_TB"), ui::kImagePlay);
   EXPECT_EQ(LabelText("Frame_LB"), "89") << "the labels keep the last preview position";
 }
 
@@ -295,7 +288,7 @@ TEST_F(BreakpointPanelTest, APreviewDuringPlaybackWaitsForTimer1ToSeeTheStop) {
   window_.Play3safter1Click();  // runs pending events until Timer1's tick
   EXPECT_FALSE(Find<QTimer>("Timer1")->isActive());
   EXPECT_TRUE(Previewing());
-  EXPECT_EQ(Find<QToolButton>("Play_TB")->property("imageIndex").toInt(), ui::kImagePlaying);
+  EXPECT_EQ(Image("Play_TB"), ui::kImagePlaying);
 }
 
 TEST_F(BreakpointPanelTest, OpeningAnotherFileEndsAPreview) {

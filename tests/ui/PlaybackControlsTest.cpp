@@ -15,18 +15,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class PlaybackTest : public WindowTest {
+class PlaybackTest : public OpenedWindowTest {
  protected:
-  void SetUp() override {
-    device_.Length = 2606;  // 100 frames of 417 bytes at 128 kbit/s
-    OpenThroughDialog(WriteMp3("live.mp3", 100));
-    device_.Calls.clear();
-  }
-
-  QSlider* Bar() { return Find<QSlider>("TrackBar"); }
-  int Image(const char* button) {
-    return Find<QToolButton>(button)->property("imageIndex").toInt();
-  }
   bool Timer1On() { return Find<QTimer>("Timer1")->isActive(); }
 
   void Playing(std::int32_t position) {

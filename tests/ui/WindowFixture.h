@@ -6,7 +6,9 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QSlider>
 #include <QString>
+#include <QToolButton>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -89,6 +91,23 @@ class WindowTest : public ::testing::Test {
   ScriptedDevice::State device_;
   std::deque<QString> dialogAnswers_;
   ui::TMain window_;
+};
+
+// A window with a 100-frame constant-rate file open (417-byte frames at
+// 128 kbit/s: 26.06 ms each, 2,606 ms in all) and the device's record cleared.
+class OpenedWindowTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    device_.Length = 2606;
+    OpenThroughDialog(WriteMp3("live.mp3", 100));
+    device_.Calls.clear();
+  }
+
+  QSlider* Bar() { return Find<QSlider>("TrackBar"); }
+  // The image list index a button shows.
+  int Image(const char* button) {
+    return Find<QToolButton>(button)->property("imageIndex").toInt();
+  }
 };
 
 }  // namespace brelvik::testing
