@@ -29,6 +29,8 @@ void AddInfoCommand(CLI::App& app, InfoOptions& options) {
   CLI::App* info = app.add_subcommand("info", "Show what the analysis finds in an MP3 file");
   info->add_option("FILE", options.File, "The MP3 file")->required();
   info->add_flag("--json", options.Json, "Print one JSON object");
+  info->add_flag("--exact", options.Exact,
+                 "Also walk every frame and show the real figures that exact cuts work with");
 }
 
 void AddSplitCommand(CLI::App& app, SplitOptions& options) {
@@ -39,6 +41,9 @@ void AddSplitCommand(CLI::App& app, SplitOptions& options) {
                     "Output template; \"-%track%\" becomes \"-\" and the piece number "
                     "(default: FILE's name with -%track% before its extension)");
   split->add_flag("--to-end", options.ToEnd, "Add a breakpoint at the end of the file");
+  split->add_flag("--exact", options.Exact,
+                  "Exact pieces: cut on real frames at the times you hear, each piece a whole MP3 "
+                  "with its own header frame, tags with the track number, and gapless joins");
   split->footer(kBreakpointHelp);
 }
 

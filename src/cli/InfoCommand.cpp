@@ -1,12 +1,16 @@
 #include "cli/InfoCommand.h"
 
 #include <cmath>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <utility>
 #include <vector>
 
 #include "cli/BreakpointText.h"
+#include "cli/ExactReport.h"
+#include "cli/ExitCodes.h"
+#include "split/FileStreams.h"
 
 namespace brelvik {
 namespace {
@@ -68,12 +72,9 @@ nlohmann::ordered_json ReportJson(const StreamReport& report) {
   return json;
 }
 
-std::string ReportText(const StreamReport& report) {
-  Lines lines = {
-      {"File", report.File}, {"Analysed", YesNo(report.Analysed)}, {"Valid", YesNo(report.Valid)}};
-  if (report.Details) {
-    AddDetailLines(*report.Details, lines);
-  }
+namespace {
+
+std::string AlignedLines(const Lines& lines) {
   std::size_t width = 0;
   for (const auto& line : lines) {
     width = std::max(width, line.first.size());
@@ -85,18 +86,55 @@ std::string ReportText(const StreamReport& report) {
   return text.str();
 }
 
+Lines ReportLines(const StreamReport& report) {
+  Lines lines = {
+      {"File", report.File}, {"Analysed", YesNo(report.Analysed)}, {"Valid", YesNo(report.Valid)}};
+  if (report.Details) {
+    AddDetailLines(*report.Details, lines);
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::string ReportText(const StreamReport& report) {
+  return AlignedLines(ReportLines(report));
+}
+
 int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
+  std::optional<exact::IndexOutcome> exact;
+  if (options.Exact && report.Analysed) {
+    try {
+      exact = exact::IndexStream(options.File);
+    } catch (const EStreamError& error) {
+      exact = exact::IndexOutcome{std::nullopt, error.what()};
+    }
+  }
   if (options.Json) {
-    out << ReportJson(report).dump(2) << '\n';
+    nlohmann::ordered_json json = ReportJson(report);
+    if (exact) {
+      AddExactJson(*exact, json);
+    }
+    out << json.dump(2) << '\n';
   } else {
-    out << ReportText(report);
+    Lines lines = ReportLines(report);
+    if (exact) {
+      const auto more = ExactLines(*exact);
+      lines.insert(lines.end(), more.begin(), more.end());
+    }
+    out << AlignedLines(lines);
   }
   out.flush();
   if (const std::string message = AnalysisMessage(report); !message.empty()) {
     err << message << '\n';
+    return AnalysisExitCode(report);
   }
-  return AnalysisExitCode(report);
+  if (exact && !exact->Layout) {
+    err << exact->Refusal << '\n';
+    return kExitRefused;
+  }
+  return kExitSuccess;
 }
 
 }  // namespace brelvik

@@ -12,6 +12,7 @@ namespace brelvik {
 struct InfoOptions {
   std::string File;
   bool Json = false;
+  bool Exact = false;  // add what exact mode finds
 };
 
 // One object with the keys file, analysed, valid, kbps, frame_bytes,

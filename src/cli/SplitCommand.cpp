@@ -1,10 +1,11 @@
 #include "cli/SplitCommand.h"
 
-#include <filesystem>
 #include <ostream>
 
 #include "cli/BreakpointText.h"
+#include "cli/ExactSplitCommand.h"
 #include "cli/ExitCodes.h"
+#include "cli/PieceReport.h"
 #include "cli/StreamReport.h"
 #include "split/IntegerText.h"
 #include "split/OutputNaming.h"
@@ -13,75 +14,20 @@
 namespace brelvik {
 namespace {
 
-constexpr int kBarWidth = 30;
-
-// Draws "[#####.....] k/n pieces" in place on a terminal.
-class ProgressBar {
- public:
-  ProgressBar(std::ostream& err, bool enabled, int pieces)
-      : err_(err), enabled_(enabled), pieces_(pieces) {}
-  ~ProgressBar() { Clear(); }
-  ProgressBar(const ProgressBar&) = delete;
-  ProgressBar& operator=(const ProgressBar&) = delete;
-
-  void Clear() {
-    if (enabled_) {
-      err_ << "\r\033[K" << std::flush;
-    }
-  }
-
-  void Show(int piece) {
-    if (!enabled_) {
-      return;
-    }
-    const int filled = pieces_ > 0 ? piece * kBarWidth / pieces_ : kBarWidth;
-    err_ << '[' << std::string(static_cast<std::size_t>(filled), '#')
-         << std::string(static_cast<std::size_t>(kBarWidth - filled), '.') << "] " << piece << '/'
-         << pieces_ << " pieces" << std::flush;
-  }
-
- private:
-  std::ostream& err_;
-  bool enabled_;
-  int pieces_;
-};
-
-std::string PieceLine(const std::string& name) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(name, error);
-  return name + "  " + (error ? std::string("?") : std::to_string(size)) + " bytes";
-}
-
-void WarnAboutSingleName(const std::string& splitTemplate, int pieces, std::ostream& err) {
-  if (pieces > 1 && splitTemplate.find(kTrackPlaceholder) == std::string::npos) {
-    err << "brelvik-split: warning: the template has no \"" << kTrackPlaceholder << "\": all "
-        << pieces << " pieces are written to " << splitTemplate
-        << ", each replacing the one before\n";
-  }
-}
-
 int WritePieces(const SplitOptions& options, std::uint16_t frameBytes, const BreakpointList& list,
                 std::ostream& out, std::ostream& err) {
-  const std::string splitTemplate = options.Template.value_or(MakeTemplate(options.File));
-  const int pieces = list.Count() - 1;
-  WarnAboutSingleName(splitTemplate, pieces, err);
-  ProgressBar bar(err, options.ProgressBar, pieces);
-  bar.Show(0);
-  try {
-    Split(options.File, splitTemplate, frameBytes, list, [&](int piece) {
-      bar.Clear();
-      out << PieceLine(PieceName(splitTemplate, piece)) << std::endl;
-      bar.Show(piece);
-    });
-  } catch (const EStreamError& error) {
-    bar.Clear();
-    err << error.what() << '\n';
-    return kExitWriteFailed;
-  }
-  return kExitSuccess;
+  const std::string splitTemplate = TemplateOf(options);
+  return ReportPieces(splitTemplate, list.Count() - 1, options.ProgressBar, out, err,
+                      [&](const SplitProgress& progress) {
+                        Split(options.File, splitTemplate, frameBytes, list, progress);
+                      });
 }
 
 }  // namespace
+
+std::string TemplateOf(const SplitOptions& options) {
+  return options.Template.value_or(MakeTemplate(options.File));
+}
 
 std::int32_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes) {
   if (frameBytes == 0) {
@@ -115,6 +61,9 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
     return code;
   }
   const StreamDetails& details = *report.Details;
+  if (options.Exact) {
+    return RunExactSplit(options, details.Figures, out, err);
+  }
   BreakpointList list;
   if (const auto refusal = AddBreakpoints(options.Breakpoints, details.Figures, list)) {
     err << *refusal << '\n';

@@ -17,6 +17,7 @@ struct SplitOptions {
   std::string File;
   std::optional<std::string> Template;  // MakeTemplate(File) when absent
   bool ToEnd = false;
+  bool Exact = false;  // cut on real frames at the given times, with whole pieces
   std::vector<std::string> Breakpoints;
   bool ProgressBar = false;  // draw a progress bar on err
 };
@@ -30,6 +31,9 @@ std::int32_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes);
 // nothing when all were taken.
 std::optional<std::string> AddBreakpoints(const std::vector<std::string>& texts,
                                           const StreamFigures& figures, BreakpointList& list);
+
+// The template the pieces are named from.
+std::string TemplateOf(const SplitOptions& options);
 
 // Prints each piece's name and size on out as it is written, messages on
 // err; returns the exit code.

@@ -92,6 +92,39 @@ void InputFile::ReadExactly(std::span<std::uint8_t> buffer) {
   }
 }
 
+std::size_t InputFile::ReadSome(std::span<std::uint8_t> buffer) {
+  std::size_t done = 0;
+  while (done < buffer.size()) {
+    const ssize_t got = ::read(fd_, buffer.data() + done, buffer.size() - done);
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got < 0) {
+      throw EStreamError("Stream read error");
+    }
+    if (got == 0) {
+      break;
+    }
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+void InputFile::ReadAt(std::int64_t position, std::span<std::uint8_t> buffer) {
+  std::size_t done = 0;
+  while (done < buffer.size()) {
+    const ssize_t got = ::pread(fd_, buffer.data() + done, buffer.size() - done,
+                                static_cast<off_t>(position) + static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got <= 0) {
+      throw EStreamError("Stream read error");
+    }
+    done += static_cast<std::size_t>(got);
+  }
+}
+
 PieceWriter::PieceWriter(const std::string& destination)
     : destination_(ResolveLink(destination)), shownName_(destination) {
   struct stat status {};
@@ -130,6 +163,21 @@ void PieceWriter::Write(std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
+    if (put < 0 && errno == EINTR) {
+      continue;
+    }
+    if (put <= 0) {
+      throw EStreamError("Stream write error");
+    }
+    done += static_cast<std::size_t>(put);
+  }
+}
+
+void PieceWriter::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                                 static_cast<off_t>(offset) + static_cast<off_t>(done));
     if (put < 0 && errno == EINTR) {
       continue;
     }

@@ -26,6 +26,12 @@ class InputFile {
   void Seek(std::int64_t position);
   // Fills the whole buffer; "Stream read error" when the file ends first.
   void ReadExactly(std::span<std::uint8_t> buffer);
+  // Reads what the file holds at the current position, up to the buffer's
+  // size; 0 at the end of the file. "Stream read error" when a read fails.
+  std::size_t ReadSome(std::span<std::uint8_t> buffer);
+  // Fills the whole buffer from this position, leaving the current position
+  // where it is; "Stream read error" when the file ends first.
+  void ReadAt(std::int64_t position, std::span<std::uint8_t> buffer);
 
  private:
   int fd_;
@@ -44,6 +50,8 @@ class PieceWriter {
   PieceWriter& operator=(const PieceWriter&) = delete;
 
   void Write(std::span<const std::uint8_t> bytes);  // "Stream write error"
+  // Writes over bytes already written, at this offset from the file's start.
+  void WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes);  // "Stream write error"
   void Commit();
 
  private:

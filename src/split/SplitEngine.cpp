@@ -12,6 +12,8 @@ std::int64_t ByteOffsetOf(std::int32_t breakpoint, std::uint16_t frameBytes) {
   return std::max<std::int64_t>(0, std::int64_t{breakpoint} * frameBytes);
 }
 
+}  // namespace
+
 void RefuseOverwritingSource(const std::string& sourcePath, const std::string& splitTemplate,
                              int pieces) {
   for (int piece = 1; piece <= pieces; ++piece) {
@@ -21,8 +23,6 @@ void RefuseOverwritingSource(const std::string& sourcePath, const std::string& s
     }
   }
 }
-
-}  // namespace
 
 void FileCopy(const std::string& source, const std::string& destination, std::int64_t offset,
               std::int64_t count) {

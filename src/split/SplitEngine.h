@@ -20,6 +20,11 @@ inline constexpr std::size_t kCopyBlockBytes = 61440;
 void FileCopy(const std::string& source, const std::string& destination, std::int64_t offset,
               std::int64_t count);
 
+// Raises EStreamError before anything is written when one of the pieces'
+// paths names the source file (by any spelling or link).
+void RefuseOverwritingSource(const std::string& sourcePath, const std::string& splitTemplate,
+                             int pieces);
+
 // Called with k after piece k has been written.
 using SplitProgress = std::function<void(int piece)>;
 

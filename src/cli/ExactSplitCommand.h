@@ -1,0 +1,30 @@
+// `brelvik-split split --exact`: the same breakpoints, placed on the decoded
+// stream's time base and cut on real frames into whole pieces.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "cli/SplitCommand.h"
+#include "exact/CutPlan.h"
+#include "exact/StreamLayout.h"
+#include "split/StreamFigures.h"
+
+namespace brelvik {
+
+struct ExactRequests {
+  std::vector<exact::CutRequest> Requests;  // ascending by time, the start first
+  std::string Refusal;                      // the first breakpoint refused, and why
+};
+
+// A frame number stands for the time at which the position display begins to
+// show it and is checked against the frame count as the list checks it; a
+// time is used as given and checked against the real duration.
+ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
+                              const StreamFigures& figures, const exact::StreamLayout& layout);
+
+int RunExactSplit(const SplitOptions& options, const StreamFigures& figures, std::ostream& out,
+                  std::ostream& err);
+
+}  // namespace brelvik

@@ -1,0 +1,68 @@
+#include "exact/PieceTags.h"
+
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tbytevectorstream.h>
+#include <taglib/textidentificationframe.h>
+
+namespace brelvik::exact {
+namespace {
+
+constexpr std::size_t kId3v1Bytes = 128;
+constexpr std::size_t kId3v1CommentEnd = 125;  // the zero byte before the track byte
+constexpr std::size_t kId3v1Track = 126;
+
+Bytes FromByteVector(const TagLib::ByteVector& bytes) {
+  return Bytes(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+PieceTags::PieceTags(InputFile& source, const StreamLayout& layout) {
+  if (layout.Id3v2Bytes > 0) {
+    id3v2_.resize(static_cast<std::size_t>(layout.Id3v2Bytes));
+    source.ReadAt(0, id3v2_);
+  }
+  if (layout.Id3v1) {
+    Bytes tag(kId3v1Bytes);
+    source.ReadAt(layout.FileSize - static_cast<std::int64_t>(kId3v1Bytes), tag);
+    id3v1_ = tag;
+  }
+}
+
+Bytes PieceTags::Id3v2For(int piece, int pieces) const {
+  return id3v2_.empty() ? Bytes{} : RenumberedId3v2(id3v2_, piece, pieces);
+}
+
+Bytes PieceTags::Id3v1For(int piece) const {
+  return id3v1_ ? RenumberedId3v1(*id3v1_, piece) : Bytes{};
+}
+
+Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces) {
+  TagLib::ByteVector bytes(reinterpret_cast<const char*>(tag.data()),
+                           static_cast<unsigned int>(tag.size()));
+  TagLib::ByteVectorStream stream(bytes);
+  TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+  TagLib::ID3v2::Tag* id3v2 = file.isValid() && file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
+  if (id3v2 == nullptr) {
+    return tag;
+  }
+  const auto version =
+      id3v2->header()->majorVersion() == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
+  id3v2->removeFrames("TRCK");
+  auto* track = new TagLib::ID3v2::TextIdentificationFrame("TRCK", TagLib::String::Latin1);
+  track->setText(std::to_string(piece) + "/" + std::to_string(pieces));
+  id3v2->addFrame(track);  // the tag owns it from here
+  return FromByteVector(id3v2->render(version));
+}
+
+Bytes RenumberedId3v1(const Bytes& tag, int piece) {
+  Bytes renumbered = tag;
+  if (renumbered.size() == kId3v1Bytes && piece > 0 && piece <= 255) {
+    renumbered[kId3v1CommentEnd] = 0;
+    renumbered[kId3v1Track] = static_cast<std::uint8_t>(piece);
+  }
+  return renumbered;
+}
+
+}  // namespace brelvik::exact

@@ -1,0 +1,41 @@
+// The tags each piece carries: the source's ID3v2 tag with the track number
+// set to "k/n", rendered by TagLib in the tag's own version, and the source's
+// ID3v1 tag with its track byte set to k. A source without a tag gives its
+// pieces none.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "exact/StreamLayout.h"
+#include "split/FileStreams.h"
+
+namespace brelvik::exact {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class PieceTags {
+ public:
+  // Reads the source's tags where the layout found them.
+  PieceTags(InputFile& source, const StreamLayout& layout);
+
+  Bytes Id3v2For(int piece, int pieces) const;
+  Bytes Id3v1For(int piece) const;
+
+ private:
+  Bytes id3v2_;
+  std::optional<Bytes> id3v1_;
+};
+
+// The ID3v2 tag in these bytes with its track number set to "piece/pieces"
+// and nothing else changed; the bytes as they are when TagLib cannot read
+// them as a tag.
+Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces);
+
+// The 128-byte ID3v1 tag with its track byte (ID3v1.1) set to piece, which
+// takes the last two bytes of the comment; unchanged for piece numbers above 255.
+Bytes RenumberedId3v1(const Bytes& tag, int piece);
+
+}  // namespace brelvik::exact
