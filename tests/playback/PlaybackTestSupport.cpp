@@ -1,39 +1,12 @@
 #include "PlaybackTestSupport.h"
 
 #include <SDL.h>
-#include <mpg123.h>
 #include <stdlib.h>
 
 #include <memory>
 #include <stdexcept>
 
 namespace brelvik::testing {
-namespace {
-
-struct HandleDeleter {
-  void operator()(mpg123_handle* handle) const { mpg123_delete(handle); }
-};
-using Handle = std::unique_ptr<mpg123_handle, HandleDeleter>;
-
-// A handle opened on path with 16-bit output at the file's own format.
-Handle OpenSixteenBit(const std::string& path, long& rate, int& channels) {
-  Handle handle(mpg123_new(nullptr, nullptr));
-  mpg123_param(handle.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-  mpg123_format_none(handle.get());
-  const long* rates = nullptr;
-  size_t count = 0;
-  mpg123_rates(&rates, &count);
-  for (size_t i = 0; i < count; ++i) {
-    mpg123_format(handle.get(), rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-  }
-  int encoding = 0;
-  if (mpg123_open(handle.get(), path.c_str()) == MPG123_OK) {
-    mpg123_getformat(handle.get(), &rate, &channels, &encoding);
-  }
-  return handle;
-}
-
-}  // namespace
 
 const std::vector<ToneFile>& AllToneFiles() {
   static const std::vector<ToneFile> files = {
@@ -45,30 +18,6 @@ const std::vector<ToneFile>& AllToneFiles() {
       {"Cbr16kMono", {2.5, 16000, 1, {"-b", "48", "-m", "m"}}},
   };
   return files;
-}
-
-ReferenceDecode DecodeStraight(const std::string& path) {
-  ReferenceDecode decode;
-  const Handle handle = OpenSixteenBit(path, decode.Rate, decode.Channels);
-  if (decode.Channels == 0) {
-    throw std::runtime_error("reference decode cannot open " + path);
-  }
-  std::vector<std::int16_t> block(4096);
-  int result = MPG123_OK;
-  while (result == MPG123_OK) {
-    size_t done = 0;
-    result = mpg123_read(handle.get(), block.data(), block.size() * 2, &done);
-    decode.Samples.insert(decode.Samples.end(), block.begin(),
-                          block.begin() + static_cast<std::ptrdiff_t>(done / 2));
-  }
-  return decode;
-}
-
-std::string DirectDecoderRefusal(const std::string& path) {
-  long rate = 0;
-  int channels = 0;
-  const Handle handle = OpenSixteenBit(path, rate, channels);
-  return channels == 0 ? mpg123_strerror(handle.get()) : "";
 }
 
 std::string DirectOutputRefusal(int rate, int channels) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Lame.h"
+#include "ReferenceDecode.h"
 #include "playback/PlaybackDevice.h"
 
 namespace brelvik {
@@ -47,20 +48,6 @@ inline std::string ToneFileTestName(const ::testing::TestParamInfo<ToneFile>& in
 
 // CBR and VBR at 44.1 kHz stereo, VBR MPEG 2 at 22.05 kHz, CBR mono at 16 kHz.
 const std::vector<ToneFile>& AllToneFiles();
-
-struct ReferenceDecode {
-  long Rate = 0;
-  int Channels = 0;
-  std::vector<std::int16_t> Samples;  // interleaved
-
-  std::int64_t Frames() const { return static_cast<std::int64_t>(Samples.size()) / Channels; }
-};
-
-ReferenceDecode DecodeStraight(const std::string& path);
-
-// libmpg123's text when it refuses to open path and read its format; empty
-// when it accepts the file.
-std::string DirectDecoderRefusal(const std::string& path);
 
 // SDL's text when its default output (under the SDL_AUDIODRIVER now set)
 // refuses this format; empty when it opens.
