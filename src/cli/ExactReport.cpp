@@ -7,9 +7,9 @@
 namespace brelvik {
 
 void AddExactJson(const exact::IndexOutcome& outcome, nlohmann::ordered_json& json) {
-  const char* const keys[] = {"audio_frames",    "sample_rate",  "samples_per_frame",
-                              "encoder_delay",   "encoder_padding", "header_frame",
-                              "exact_duration_secs", "audio_start", "audio_end"};
+  const char* const keys[] = {"audio_frames",        "sample_rate",     "samples_per_frame",
+                              "encoder_delay",       "encoder_padding", "header_frame",
+                              "exact_duration_secs", "audio_start",     "audio_end"};
   for (const char* key : keys) {
     json[key] = nullptr;
   }

@@ -51,11 +51,10 @@ ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
   auto& requests = result.Requests;
   const auto earlier = [](const auto& a, const auto& b) { return a.Milliseconds < b.Milliseconds; };
   std::stable_sort(requests.begin(), requests.end(), earlier);
-  requests.erase(std::unique(requests.begin(), requests.end(),
-                             [](const auto& a, const auto& b) {
-                               return a.Milliseconds == b.Milliseconds;
-                             }),
-                 requests.end());
+  requests.erase(
+      std::unique(requests.begin(), requests.end(),
+                  [](const auto& a, const auto& b) { return a.Milliseconds == b.Milliseconds; }),
+      requests.end());
   if (toEnd) {
     requests.push_back({exact::kEndOfStream, "the end"});
   }
@@ -76,7 +75,8 @@ int RunExactSplit(const SplitOptions& options, const StreamFigures& figures, std
     return kExitRefused;
   }
   const exact::StreamLayout& layout = *index.Layout;
-  const ExactRequests requests = ExactRequestsOf(options.Breakpoints, options.ToEnd, figures, layout);
+  const ExactRequests requests =
+      ExactRequestsOf(options.Breakpoints, options.ToEnd, figures, layout);
   if (!requests.Refusal.empty()) {
     err << requests.Refusal << '\n';
     return kExitRefused;

@@ -16,7 +16,8 @@ std::int64_t CutSample(const StreamLayout& layout, double milliseconds) {
     return layout.FirstSample;
   }
   const double spf = layout.SamplesPerFrame;
-  const double frame = std::round((layout.SampleAtMs(milliseconds) + static_cast<double>(layout.FirstSample)) / spf);
+  const double frame =
+      std::round((layout.SampleAtMs(milliseconds) + static_cast<double>(layout.FirstSample)) / spf);
   if (!(frame * spf < static_cast<double>(layout.EndSample))) {
     return layout.EndSample;
   }
@@ -29,8 +30,9 @@ PlanOutcome PlanCuts(const StreamLayout& layout, const std::vector<CutRequest>& 
   for (std::size_t i = 0; i < requests.size(); ++i) {
     const std::int64_t bound = CutSample(layout, requests[i].Milliseconds);
     if (!plan.Bounds.empty() && bound <= plan.Bounds.back()) {
-      const std::string where = bound == layout.EndSample ? "both lie at or past the end of the audio"
-                                                          : "fall on the same frame";
+      const std::string where = bound == layout.EndSample
+                                    ? "both lie at or past the end of the audio"
+                                    : "fall on the same frame";
       return {std::nullopt, "Piece " + std::to_string(i) + " would hold no audio: breakpoints " +
                                 requests[i - 1].Label + " and " + requests[i].Label + " " + where};
     }

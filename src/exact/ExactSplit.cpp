@@ -107,15 +107,16 @@ Bytes MadeFrame(const FrameHeader& like, std::span<const std::uint8_t> reservoir
   header.PrivateBit = false;
   for (std::uint16_t index = 1; index < 15; ++index) {
     header.BitRateIndex = index;
-    if (FrameLengthOf(header) >= static_cast<std::size_t>(MainDataOffset(header)) + reservoir.size()) {
+    if (FrameLengthOf(header) >=
+        static_cast<std::size_t>(MainDataOffset(header)) + reservoir.size()) {
       break;
     }
   }
   header.FrameLength = FrameLengthOf(header);
   Bytes frame(header.FrameLength, 0);
   frame[0] = 0xFF;
-  frame[1] = static_cast<std::uint8_t>(0xE0 | (header.VersionIndex << 3) |
-                                       (header.LayerIndex << 1) | 1);
+  frame[1] =
+      static_cast<std::uint8_t>(0xE0 | (header.VersionIndex << 3) | (header.LayerIndex << 1) | 1);
   frame[2] = static_cast<std::uint8_t>((header.BitRateIndex << 4) | (header.SampleRateIndex << 2));
   frame[3] = static_cast<std::uint8_t>((header.ChannelMode << 6) | (header.ModeExtension << 4) |
                                        (header.Copyright ? 8 : 0) | (header.Original ? 4 : 0) |
@@ -205,8 +206,8 @@ class ExactPiece {
     content.AudioFrames = static_cast<std::uint32_t>(recipe_.AudioFrames());
     content.StreamBytes = static_cast<std::uint32_t>(streamBytes_);
     for (std::size_t i = 0; i < content.Toc.size(); ++i) {
-      content.Toc[i] = static_cast<std::uint8_t>(
-          std::min<std::int64_t>(255, tocBytes_[i] * 256 / std::max<std::int64_t>(1, streamBytes_)));
+      content.Toc[i] = static_cast<std::uint8_t>(std::min<std::int64_t>(
+          255, tocBytes_[i] * 256 / std::max<std::int64_t>(1, streamBytes_)));
     }
     content.Quality = layout_.Header.Quality.value_or(0);
     content.SourceTag = layout_.Header.Lame;
@@ -259,7 +260,8 @@ class Priming {
   // The last bytes of main data before frame `stateStart`, as many as a
   // main_data_begin can reach back.
   Bytes ReservoirBefore(std::int64_t stateStart) const {
-    const auto reach = static_cast<std::size_t>(LargestMainDataBegin(recent_.At(stateStart).Header));
+    const auto reach =
+        static_cast<std::size_t>(LargestMainDataBegin(recent_.At(stateStart).Header));
     std::size_t held = 0;
     std::int64_t first = stateStart;
     while (held < reach && first > recent_.Oldest()) {

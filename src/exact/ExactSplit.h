@@ -37,8 +37,7 @@ struct PieceRecipe {
 
   // The frames after the header frame.
   std::int64_t AudioFrames() const {
-    return (ReservoirFrame ? 1 : 0) + SilentFrames + StateFrames +
-           (LastFrame - FirstFrame + 1);
+    return (ReservoirFrame ? 1 : 0) + SilentFrames + StateFrames + (LastFrame - FirstFrame + 1);
   }
 };
 

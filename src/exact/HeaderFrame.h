@@ -44,7 +44,7 @@ HeaderFrameFacts ReadHeaderFrame(std::span<const std::uint8_t> frame, const Fram
 
 // A fresh header frame for a piece.
 struct HeaderFrameContent {
-  bool VariableRate = false;     // "Xing" rather than "Info"
+  bool VariableRate = false;      // "Xing" rather than "Info"
   std::uint32_t AudioFrames = 0;  // the frames after this one
   std::uint32_t StreamBytes = 0;  // this frame and the audio frames
   std::array<std::uint8_t, 100> Toc{};

@@ -47,8 +47,7 @@ Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces) {
   if (id3v2 == nullptr) {
     return tag;
   }
-  const auto version =
-      id3v2->header()->majorVersion() == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
+  const auto version = id3v2->header()->majorVersion() == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
   id3v2->removeFrames("TRCK");
   auto* track = new TagLib::ID3v2::TextIdentificationFrame("TRCK", TagLib::String::Latin1);
   track->setText(std::to_string(piece) + "/" + std::to_string(pieces));

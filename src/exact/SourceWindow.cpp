@@ -10,10 +10,10 @@ SourceWindow::SourceWindow(InputFile& file, std::int64_t fileSize, std::int64_t 
 
 std::span<const std::uint8_t> SourceWindow::At(std::int64_t position, std::size_t count) {
   const std::int64_t available = std::max<std::int64_t>(0, fileSize_ - position);
-  count = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), available));
-  if (position < bufferStart_ ||
-      position + static_cast<std::int64_t>(count) >
-          bufferStart_ + static_cast<std::int64_t>(bufferLength_)) {
+  count =
+      static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), available));
+  if (position < bufferStart_ || position + static_cast<std::int64_t>(count) >
+                                     bufferStart_ + static_cast<std::int64_t>(bufferLength_)) {
     Fill(position, count);
   }
   const auto offset = static_cast<std::size_t>(position - bufferStart_);

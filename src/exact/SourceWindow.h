@@ -38,7 +38,7 @@ class SourceWindow {
   InputFile& file_;
   std::int64_t fileSize_;
   std::vector<std::uint8_t> buffer_;
-  std::int64_t bufferStart_;     // file position of buffer_[0]
+  std::int64_t bufferStart_;      // file position of buffer_[0]
   std::size_t bufferLength_ = 0;  // valid bytes in buffer_
   std::int64_t keepFrom_ = -1;
 };

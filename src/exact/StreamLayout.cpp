@@ -66,8 +66,7 @@ void SetDecodedSpan(StreamLayout& layout) {
   layout.FirstSample = 0;
   layout.EndSample = all;
   const HeaderFrameFacts& header = layout.Header;
-  const bool xing =
-      header.Kind == HeaderFrameKind::Info || header.Kind == HeaderFrameKind::Xing;
+  const bool xing = header.Kind == HeaderFrameKind::Info || header.Kind == HeaderFrameKind::Xing;
   // A header that promises more frames than there are makes the decoder give
   // up its gapless figures once it has seen the whole stream.
   if (!xing || !header.FrameCount || *header.FrameCount > layout.AudioFrames) {
@@ -145,8 +144,8 @@ class Indexer {
         layout_.Format = frame->Header;
         layout_.FirstMainDataBegin = MainDataBegin(frame->Bytes, frame->Header);
       }
-      layout_.VariableRate = layout_.VariableRate ||
-                             frame->Header.BitRateIndex != layout_.Format.BitRateIndex;
+      layout_.VariableRate =
+          layout_.VariableRate || frame->Header.BitRateIndex != layout_.Format.BitRateIndex;
       ++layout_.AudioFrames;
     }
     layout_.AudioEnd = walker.Position();

@@ -33,7 +33,7 @@ struct StreamLayout {
   std::int64_t AudioStart = 0;  // the first audio frame's first byte
   std::int64_t AudioEnd = 0;    // the byte after the last frame
   std::int64_t AudioFrames = 0;
-  bool VariableRate = false;  // a "Xing" header, or frames of more than one bit rate
+  bool VariableRate = false;   // a "Xing" header, or frames of more than one bit rate
   int FirstMainDataBegin = 0;  // of the first audio frame
 
   // The decoded stream as a gapless decoder plays it: the decoder's output

@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -23,6 +24,7 @@
 #include <optional>
 
 #include "analysis/MPEGaudio.h"
+#include "exact/ExactSplit.h"
 #include "playback/PlaybackDevice.h"
 #include "split/OutputNaming.h"
 #include "split/SplitEngine.h"
@@ -303,7 +305,16 @@ void TMain::CreateInfoPanel() {
   QFont titleFont("Arial", 8);
   titleFont.setBold(true);
   Label(Info_Pan, "Info_Title", "Brelvik MP3 Splitter 1.0", titleFont, 52, 8);
-  Label(Info_Pan, "Info_Line", "Lossless frame cutting", QFont("Arial", 8), 45, 24);
+  ExactCuts_CB = new QCheckBox("Exact cuts", Info_Pan);
+  ExactCuts_CB->setObjectName("ExactCuts_CB");
+  ExactCuts_CB->setFont(QFont("Arial", 8));
+  ExactCuts_CB->move(45, 24);
+  ExactCuts_CB->adjustSize();
+  ExactCuts_CB->setFocusPolicy(Qt::NoFocus);
+  ExactCuts_CB->setToolTip(
+      "Cut on whole frames where you heard the breakpoints: each piece gets its own header,\n"
+      "the tags with its track number, and plays without a gap or a click at the joins.\n"
+      "Off: each piece is a plain byte range of the file.");
   auto* rule = new QFrame(Info_Pan);
   rule->setObjectName("Info_Rule");
   rule->setGeometry(24, 48, 137, 1);
@@ -534,29 +545,66 @@ void TMain::Split_TbClick() {
     if (breakpoints_.Count() < 2) {
       return;
     }
-    BusyCursor busy;
-    EndPreview();
-    mediaPlayer_->Stop();
-
-    // However the split ends, the window is usable again afterwards.
-    splitting_ = true;
-    OnExit unlock([this] {
-      splitting_ = false;
-      SetPanelsEnabled(true, true);
-      Output_Lb->show();
-      ProgressBar->hide();
-    });
-    SetPanelsEnabled(false, false);
-    Output_Lb->hide();
-    ProgressBar->setMaximum(breakpoints_.Count() - 1);
-    ProgressBar->show();
-    repaint();
-
-    Split(sourcePath_, splitTemplate_, figures_.FrameBytes, breakpoints_, [this](int piece) {
-      ProgressBar->setValue(piece);
-      QCoreApplication::processEvents();
-    });
+    const std::string refusal = SplitLocked();
+    if (!refusal.empty()) {
+      ShowErrorBox(this, QString::fromStdString(refusal));
+    }
   });
+}
+
+// Runs the split with the window locked; returns why exact pieces cannot be
+// made, if they cannot.
+std::string TMain::SplitLocked() {
+  BusyCursor busy;
+  EndPreview();
+  mediaPlayer_->Stop();
+
+  // However the split ends, the window is usable again afterwards.
+  splitting_ = true;
+  OnExit unlock([this] {
+    splitting_ = false;
+    SetPanelsEnabled(true, true);
+    ExactCuts_CB->setEnabled(true);
+    Output_Lb->show();
+    ProgressBar->hide();
+  });
+  SetPanelsEnabled(false, false);
+  ExactCuts_CB->setEnabled(false);
+  Output_Lb->hide();
+  ProgressBar->setMaximum(breakpoints_.Count() - 1);
+  ProgressBar->show();
+  repaint();
+
+  const SplitProgress progress = [this](int piece) {
+    ProgressBar->setValue(piece);
+    QCoreApplication::processEvents();
+  };
+  if (ExactCuts_CB->isChecked()) {
+    return SplitExactPieces(progress);
+  }
+  Split(sourcePath_, splitTemplate_, figures_.FrameBytes, breakpoints_, progress);
+  return {};
+}
+
+// Exact mode: each breakpoint stands for the time at which the position
+// display began to show it. Returns why the pieces cannot be made, if they
+// cannot; nothing is written then.
+std::string TMain::SplitExactPieces(const SplitProgress& progress) {
+  const exact::IndexOutcome index = exact::IndexStream(sourcePath_);
+  if (!index.Layout) {
+    return index.Refusal;
+  }
+  std::vector<exact::CutRequest> requests;
+  for (int i = 0; i < breakpoints_.Count(); ++i) {
+    requests.push_back(
+        {exact::FrameNumberMs(breakpoints_.Value(i), figures_), breakpoints_.Text(i)});
+  }
+  const exact::PlanOutcome plan = exact::PlanCuts(*index.Layout, requests);
+  if (!plan.Plan) {
+    return plan.Refusal;
+  }
+  exact::SplitExact(sourcePath_, *index.Layout, *plan.Plan, splitTemplate_, progress);
+  return {};
 }
 
 void TMain::TrackBarChange() {

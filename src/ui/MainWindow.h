@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "split/BreakpointList.h"
+#include "split/SplitEngine.h"
 #include "split/StreamFigures.h"
 
+class QCheckBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QFrame;
@@ -118,6 +120,8 @@ class TMain final : public QWidget {
   void ShowOutputTemplate(const std::string& splitTemplate);
   void ShowPosition(std::int32_t milliseconds);
   void SetPanelsEnabled(bool input, bool others);
+  std::string SplitLocked();
+  std::string SplitExactPieces(const SplitProgress& progress);
 
   std::unique_ptr<TMPEGaudio> analyser_;
   std::unique_ptr<PlaybackDevice> mediaPlayer_;
@@ -137,6 +141,7 @@ class TMain final : public QWidget {
   QFrame* Break_Pan = nullptr;
   QFrame* AddMan_Pan = nullptr;
   QFrame* Info_Pan = nullptr;
+  QCheckBox* ExactCuts_CB = nullptr;
   QFrame* Output_Pan = nullptr;
 
   QLabel* FileName_lb = nullptr;
