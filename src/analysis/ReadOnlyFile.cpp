@@ -53,19 +53,35 @@ class FileOnDisk final : public ReadOnlyFile {
 }  // namespace
 
 std::unique_ptr<ReadOnlyFile> OpenFileOnDisk(const std::string& path) {
-  int fd = -1;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = OpenRegularFile(path);
   if (fd < 0) {
     return nullptr;
   }
+  return std::make_unique<FileOnDisk>(fd);
+}
+
+int OpenRegularFile(const std::string& path) {
+  // Looked at before opening, as opening some devices already does something;
+  // and again once open, as the path may have changed in between.
   struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    errno = EINVAL;
+    return -1;
+  }
+  int fd = -1;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    return -1;
+  }
   if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     ::close(fd);
-    return nullptr;
+    errno = EINVAL;
+    return -1;
   }
-  return std::make_unique<FileOnDisk>(fd);
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
 }
 
 }  // namespace brelvik

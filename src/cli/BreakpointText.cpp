@@ -1,9 +1,9 @@
 #include "cli/BreakpointText.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cstdio>
 #include <limits>
-#include <regex>
+#include <optional>
 
 namespace brelvik {
 namespace {
@@ -27,60 +27,102 @@ std::string Quoted(std::string_view text) {
                           FormatTime(std::numeric_limits<std::int32_t>::max()));
 }
 
-// A run of digits that the pattern has already checked; empty gives 0.
-std::int64_t DigitsValue(const std::string& digits, std::string_view whole) {
-  std::int64_t value = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (error != std::errc{}) {
-    ThrowTooLate(whole);
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
+}
+
+// "00" to "59".
+std::optional<std::int64_t> SixtiethsOf(std::string_view text) {
+  if (text.size() != 2 || !AllDigits(text) || text[0] > '5') {
+    return std::nullopt;
   }
-  return value;
+  return (text[0] - '0') * 10 + (text[1] - '0');
 }
 
-// ".5" is 500 ms, ".25" 250 ms, ".250" 250 ms.
-std::int64_t FractionMs(std::string fraction) {
-  fraction.resize(3, '0');
-  return (fraction[0] - '0') * 100 + (fraction[1] - '0') * 10 + (fraction[2] - '0');
+// ".5" is 500 ms, ".25" 250 ms, ".250" 250 ms; no fraction is 0.
+std::optional<std::int64_t> FractionMsOf(std::string_view fraction) {
+  if (fraction.empty()) {
+    return 0;
+  }
+  if (fraction.size() > 3 || !AllDigits(fraction)) {
+    return std::nullopt;
+  }
+  std::int64_t ms = 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    ms = ms * 10 + (i < fraction.size() ? fraction[i] - '0' : 0);
+  }
+  return ms;
 }
 
-std::int64_t Scaled(std::int64_t value, std::int64_t unit, std::string_view whole) {
-  if (value > std::numeric_limits<std::int64_t>::max() / unit) {
-    ThrowTooLate(whole);
+// The leading field of a time, in its unit; past the playback positions'
+// range it is refused as too late (not as a wrong form).
+std::int64_t LeadingMs(std::string_view digits, std::int64_t unit, std::string_view whole) {
+  std::int64_t value = 0;
+  for (const char c : digits) {
+    value = value * 10 + (c - '0');
+    if (value * unit > std::numeric_limits<std::int32_t>::max()) {
+      ThrowTooLate(whole);
+    }
   }
   return value * unit;
 }
 
-std::int32_t CheckedPosition(std::int64_t milliseconds, std::string_view whole) {
-  if (milliseconds > std::numeric_limits<std::int32_t>::max()) {
-    ThrowTooLate(whole);
+// Splits "a:b[:c][.fff]" into its fields; nothing for any other form.
+std::optional<std::int64_t> TimeMs(std::string_view text) {
+  std::string_view clock = text;
+  std::string_view fraction;
+  if (const auto dot = text.find('.'); dot != std::string_view::npos) {
+    clock = text.substr(0, dot);
+    fraction = text.substr(dot + 1);
+    if (fraction.empty()) {
+      return std::nullopt;
+    }
   }
-  return static_cast<std::int32_t>(milliseconds);
+  const auto first = clock.find(':');
+  if (first == std::string_view::npos || !AllDigits(clock.substr(0, first))) {
+    return std::nullopt;
+  }
+  const std::string_view lead = clock.substr(0, first);
+  const std::string_view rest = clock.substr(first + 1);
+  const auto second = rest.find(':');
+  const auto ms = FractionMsOf(fraction);
+  if (!ms) {
+    return std::nullopt;
+  }
+  if (second == std::string_view::npos) {  // m:ss
+    const auto seconds = SixtiethsOf(rest);
+    if (!seconds) {
+      return std::nullopt;
+    }
+    return LeadingMs(lead, kMsPerMinute, text) + *seconds * kMsPerSecond + *ms;
+  }
+  const auto minutes = SixtiethsOf(rest.substr(0, second));  // h:mm:ss
+  const auto seconds = SixtiethsOf(rest.substr(second + 1));
+  if (!minutes || !seconds) {
+    return std::nullopt;
+  }
+  return LeadingMs(lead, kMsPerHour, text) + *minutes * kMsPerMinute + *seconds * kMsPerSecond +
+         *ms;
 }
 
 }  // namespace
 
 BreakpointText ParseBreakpoint(std::string_view text) {
-  static const std::regex kFrame(R"([0-9]+)");
-  static const std::regex kMinutes(R"(([0-9]+):([0-5][0-9])(?:\.([0-9]{1,3}))?)");
-  static const std::regex kHours(R"(([0-9]+):([0-5][0-9]):([0-5][0-9])(?:\.([0-9]{1,3}))?)");
-
-  const std::string subject(text);
-  std::smatch parts;
-  if (std::regex_match(subject, kFrame)) {
-    return {BreakpointText::Kind::Frame, subject, 0};
+  if (AllDigits(text)) {
+    return {BreakpointText::Kind::Frame, std::string(text), 0};
   }
-  std::int64_t ms = 0;
-  if (std::regex_match(subject, parts, kMinutes)) {
-    ms = Scaled(DigitsValue(parts[1], text), kMsPerMinute, text) +
-         DigitsValue(parts[2], text) * kMsPerSecond + FractionMs(parts[3]);
-  } else if (std::regex_match(subject, parts, kHours)) {
-    ms = Scaled(DigitsValue(parts[1], text), kMsPerHour, text) +
-         DigitsValue(parts[2], text) * kMsPerMinute + DigitsValue(parts[3], text) * kMsPerSecond +
-         FractionMs(parts[4]);
-  } else {
+  const auto ms = TimeMs(text);
+  if (!ms) {
     ThrowNotABreakpoint(text);
   }
-  return {BreakpointText::Kind::Time, {}, CheckedPosition(ms, text)};
+  if (*ms > std::numeric_limits<std::int32_t>::max()) {
+    ThrowTooLate(text);
+  }
+  return {BreakpointText::Kind::Time, {}, static_cast<std::int32_t>(*ms)};
 }
 
 std::string FrameTextOf(const BreakpointText& breakpoint, const StreamFigures& figures) {

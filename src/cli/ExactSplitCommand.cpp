@@ -19,7 +19,8 @@ exact::CutRequest RequestOf(const std::string& text, const StreamFigures& figure
   if (breakpoint.Form == BreakpointText::Kind::Frame) {
     const std::int32_t frame = StrToInt(breakpoint.FrameText);
     if (frame > figures.FrameTotal) {
-      throw EBreakpointSyntax("Maximum number of frames: " + std::to_string(figures.FrameTotal));
+      throw EBreakpointSyntax("Maximum number of frames: " + std::to_string(figures.FrameTotal) +
+                              FrameCountReason(figures.FrameTotal));
     }
     return {exact::FrameNumberMs(frame, figures), text};
   }
@@ -67,7 +68,7 @@ int RunExactSplit(const SplitOptions& options, const StreamFigures& figures, std
   try {
     index = exact::IndexStream(options.File);
   } catch (const EStreamError& error) {
-    err << error.what() << '\n';
+    err << error.Detailed() << '\n';
     return kExitUnreadable;
   }
   if (!index.Layout) {

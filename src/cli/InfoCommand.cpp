@@ -108,7 +108,7 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     try {
       exact = exact::IndexStream(options.File);
     } catch (const EStreamError& error) {
-      exact = exact::IndexOutcome{std::nullopt, error.what()};
+      exact = exact::IndexOutcome{std::nullopt, error.Detailed()};
     }
   }
   if (options.Json) {

@@ -48,20 +48,16 @@ std::string PieceLine(const std::string& name) {
   return name + "  " + (error ? std::string("?") : std::to_string(size)) + " bytes";
 }
 
-void WarnAboutSingleName(const std::string& splitTemplate, int pieces, std::ostream& err) {
-  if (pieces > 1 && splitTemplate.find(kTrackPlaceholder) == std::string::npos) {
-    err << "brelvik-split: warning: the template has no \"" << kTrackPlaceholder << "\": all "
-        << pieces << " pieces are written to " << splitTemplate
-        << ", each replacing the one before\n";
-  }
-}
-
 }  // namespace
 
 ExitCode ReportPieces(const std::string& splitTemplate, int pieces, bool progressBar,
                       std::ostream& out, std::ostream& err,
                       const std::function<void(const SplitProgress&)>& split) {
-  WarnAboutSingleName(splitTemplate, pieces, err);
+  if (pieces > 1 && splitTemplate.find(kTrackPlaceholder) == std::string::npos) {
+    err << "The template " << splitTemplate << " has no \"" << kTrackPlaceholder << "\": all "
+        << pieces << " pieces would be written to one file\n";
+    return kExitRefused;
+  }
   ProgressBar bar(err, progressBar, pieces);
   bar.Show(0);
   try {
@@ -70,9 +66,13 @@ ExitCode ReportPieces(const std::string& splitTemplate, int pieces, bool progres
       out << PieceLine(PieceName(splitTemplate, piece)) << std::endl;
       bar.Show(piece);
     });
+  } catch (const ERefusedSplit& refusal) {
+    bar.Clear();
+    err << refusal.what() << '\n';
+    return kExitRefused;
   } catch (const EStreamError& error) {
     bar.Clear();
-    err << error.what() << '\n';
+    err << error.Detailed() << '\n';
     return kExitWriteFailed;
   }
   return kExitSuccess;

@@ -1,5 +1,6 @@
 #include "cli/SplitCommand.h"
 
+#include <limits>
 #include <ostream>
 
 #include "cli/BreakpointText.h"
@@ -26,14 +27,19 @@ int WritePieces(const SplitOptions& options, std::uint16_t frameBytes, const Bre
 }  // namespace
 
 std::string TemplateOf(const SplitOptions& options) {
-  return options.Template.value_or(MakeTemplate(options.File));
+  if (!options.Template) {
+    return MakeTemplate(options.File);
+  }
+  // As the window's save dialog does: set.mp3 names set-1.mp3, set-2.mp3...
+  const std::string& given = *options.Template;
+  return given.find(kTrackPlaceholder) != std::string::npos ? given : MakeTemplate(given);
 }
 
-std::int32_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes) {
+std::int64_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes) {
   if (frameBytes == 0) {
     return 0;
   }
-  return static_cast<std::int32_t>((fileLength + frameBytes - 1) / frameBytes);
+  return (fileLength + frameBytes - 1) / frameBytes;
 }
 
 std::optional<std::string> AddBreakpoints(const std::vector<std::string>& texts,
@@ -43,7 +49,7 @@ std::optional<std::string> AddBreakpoints(const std::vector<std::string>& texts,
       const std::string frame = FrameTextOf(ParseBreakpoint(text), figures);
       AddOutcome outcome = list.AddTypedFrame(frame, figures.FrameTotal);
       if (!outcome.Refusal.empty()) {
-        return outcome.Refusal;
+        return outcome.Refusal + FrameCountReason(figures.FrameTotal);
       }
     } catch (const EBreakpointSyntax& error) {
       return error.what();
@@ -70,7 +76,14 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
     return kExitRefused;
   }
   if (options.ToEnd) {
-    list.AddCurrentFrame(std::to_string(EndFrame(details.FileLength, details.Figures.FrameBytes)));
+    const std::int64_t end = EndFrame(details.FileLength, details.Figures.FrameBytes);
+    if (end > std::numeric_limits<std::int32_t>::max()) {
+      err << "--to-end: the end of this file lies at frame " << end
+          << ", past the largest frame number, " << std::numeric_limits<std::int32_t>::max()
+          << "; give the last breakpoint as a frame number or a time instead\n";
+      return kExitRefused;
+    }
+    list.AddCurrentFrame(std::to_string(end));
   }
   if (list.Count() < 2) {
     err << "Nothing to split: give at least one breakpoint after frame 0, or --to-end\n";

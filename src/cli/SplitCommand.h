@@ -15,7 +15,9 @@ namespace brelvik {
 
 struct SplitOptions {
   std::string File;
-  std::optional<std::string> Template;  // MakeTemplate(File) when absent
+  // Used as it is when it holds "-%track%", otherwise through MakeTemplate;
+  // MakeTemplate(File) when absent.
+  std::optional<std::string> Template;
   bool ToEnd = false;
   bool Exact = false;  // cut on real frames at the given times, with whole pieces
   std::vector<std::string> Breakpoints;
@@ -24,7 +26,7 @@ struct SplitOptions {
 
 // The frame at or past the end of the file: a breakpoint there makes the
 // last piece end with the file.
-std::int32_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes);
+std::int64_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes);
 
 // Adds each text to the list, which starts as the single entry "0". Returns
 // the message of the first text refused, by its form or by the list's rules;

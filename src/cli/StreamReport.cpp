@@ -1,6 +1,7 @@
 #include "cli/StreamReport.h"
 
 #include "analysis/MPEGaudio.h"
+#include "split/FileStreams.h"
 
 namespace brelvik {
 namespace {
@@ -41,6 +42,9 @@ ExitCode AnalysisExitCode(const StreamReport& report) {
 std::string AnalysisMessage(const StreamReport& report) {
   switch (AnalysisExitCode(report)) {
     case kExitUnreadable:
+      if (IsOtherThanRegularFile(report.File)) {
+        return "brelvik-split: " + report.File + " is not a regular file";
+      }
       return "brelvik-split: cannot read " + report.File +
              " (missing, unreadable, or too short to analyse)";
     case kExitRefused:

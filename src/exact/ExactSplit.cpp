@@ -192,7 +192,7 @@ class ExactPiece {
     }
     const auto bytes = window_.At(pendingStart_, static_cast<std::size_t>(pendingBytes_));
     if (static_cast<std::int64_t>(bytes.size()) != pendingBytes_) {
-      throw EStreamError("Stream read error");
+      throw EStreamError("Stream read error", "", "the file has changed while it was split");
     }
     crc_.Add(bytes);
     writer_.Write(bytes);
@@ -330,7 +330,7 @@ void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const
   if (pieces < 1) {
     return;
   }
-  RefuseOverwritingSource(sourcePath, splitTemplate, pieces);
+  RefuseUnsafePieces(sourcePath, splitTemplate, pieces);
   InputFile file(sourcePath);
   const std::int64_t size = file.Size();
   const PieceTags tags(file, layout);
@@ -346,7 +346,7 @@ void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const
   for (std::int64_t index = 0; piece < pieces; ++index) {
     const auto frame = walker.Next();
     if (!frame) {
-      throw EStreamError("Stream read error");  // the file has changed since it was walked
+      throw EStreamError("Stream read error", sourcePath, "the file has changed while it was split");
     }
     if (index == recipe.FirstFrame) {
       current = std::make_unique<ExactPiece>(PieceName(splitTemplate, piece + 1), window, layout,

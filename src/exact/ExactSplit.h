@@ -45,7 +45,8 @@ PieceRecipe RecipeFor(const StreamLayout& layout, std::int64_t from, std::int64_
 
 // Writes the plan's pieces, named from the template with PieceName, calling
 // progress(k) after piece k. The same guarantees as the byte-range split: the
-// source is never overwritten (refused before anything is written), no
+// source and anything but a regular file are never overwritten (refused
+// before anything is written), no
 // truncated piece is left under a final name, and a failure raises
 // EStreamError with the same texts, ending the split at that piece.
 void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const CutPlan& plan,

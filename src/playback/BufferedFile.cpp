@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "analysis/ReadOnlyFile.h"
+
 namespace brelvik::playback {
 namespace {
 
@@ -23,8 +25,9 @@ ssize_t ReadAt(int fd, void* out, std::size_t count, off_t offset) {
 }  // namespace
 
 BufferedFile::BufferedFile(const std::string& path)
-    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), buffer_(kBufferBytes) {
+    : fd_(OpenRegularFile(path)), buffer_(kBufferBytes) {
   if (fd_ < 0) {
+    openError_ = errno;
     return;
   }
   size_ = ::lseek(fd_, 0, SEEK_END);

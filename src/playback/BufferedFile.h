@@ -14,13 +14,16 @@ namespace brelvik::playback {
 
 class BufferedFile {
  public:
-  // Opens path for reading; Valid() tells whether that worked.
+  // Opens path for reading, a regular file only and without waiting on a
+  // FIFO; Valid() tells whether that worked and OpenError why not (EINVAL:
+  // not a regular file).
   explicit BufferedFile(const std::string& path);
   ~BufferedFile();
   BufferedFile(const BufferedFile&) = delete;
   BufferedFile& operator=(const BufferedFile&) = delete;
 
   bool Valid() const { return fd_ >= 0; }
+  int OpenError() const { return openError_; }
 
   // Like read(2): the number of bytes copied (0 at the end), or -1.
   ssize_t Read(void* out, std::size_t count);
@@ -32,6 +35,7 @@ class BufferedFile {
   ssize_t Refill();
 
   int fd_ = -1;
+  int openError_ = 0;
   off_t size_ = 0;
   off_t position_ = 0;
   std::vector<unsigned char> buffer_;

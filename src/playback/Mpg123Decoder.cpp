@@ -2,6 +2,8 @@
 
 #include <mpg123.h>
 
+#include <cerrno>
+
 #include "playback/BufferedFile.h"
 
 namespace brelvik::playback {
@@ -53,7 +55,9 @@ Mpg123Decoder::Mpg123Decoder(const std::string& path) {
 
   file_ = std::make_unique<BufferedFile>(path);
   if (!file_->Valid()) {
-    throw DecoderError(TextOf(mpg123_plain_strerror(MPG123_BAD_FILE)));
+    throw DecoderError(file_->OpenError() == EINVAL
+                           ? path + " is not a regular file"
+                           : TextOf(mpg123_plain_strerror(MPG123_BAD_FILE)));
   }
   if (mpg123_replace_reader_handle(handle, ReadCallback, SeekCallback, nullptr) != MPG123_OK ||
       mpg123_open_handle(handle, file_.get()) != MPG123_OK) {

@@ -21,6 +21,9 @@ bool ConsumesAtOnce(const char* driver) {
 }  // namespace
 
 SdlAudioSystem::SdlAudioSystem() {
+  // SDL would otherwise turn SIGINT and SIGTERM into quit events that nobody
+  // reads, and the program would no longer end on Ctrl+C or kill.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     Refuse();
   }

@@ -84,4 +84,11 @@ void BreakpointList::DeleteSelected() {
   selected_ = std::min(selected_, Count() - 1);
 }
 
+std::string FrameCountReason(std::int32_t frameTotal) {
+  if (frameTotal > 0) {
+    return {};
+  }
+  return " (the file's header states " + std::to_string(frameTotal) + " frames)";
+}
+
 }  // namespace brelvik

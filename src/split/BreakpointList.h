@@ -48,4 +48,9 @@ class BreakpointList {
   int selected_ = -1;
 };
 
+// What to add to the refusal of a typed breakpoint when the file's figures
+// allow none at all: " (the file's header states 0 frames)" for a frame total
+// of 0 or less, which only a variable-rate header can state; empty otherwise.
+std::string FrameCountReason(std::int32_t frameTotal);
+
 }  // namespace brelvik

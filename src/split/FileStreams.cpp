@@ -6,13 +6,38 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 
+#include "analysis/ReadOnlyFile.h"
 #include "split/OutputNaming.h"
 
 namespace brelvik {
 namespace {
+
+constexpr const char* kNotRegular = "not a regular file";
+
+// The hidden temporary file being written, for a signal handler.
+char gTemporary[PATH_MAX + 1];
+volatile std::sig_atomic_t gHasTemporary = 0;
+
+void RegisterTemporary(const std::string& path) {
+  gHasTemporary = 0;
+  if (path.size() < sizeof gTemporary) {
+    std::memcpy(gTemporary, path.c_str(), path.size() + 1);
+    gHasTemporary = 1;
+  }
+}
+
+void ForgetTemporary() {
+  gHasTemporary = 0;
+}
+
+std::string SystemReason(int error) {
+  return error == EINVAL ? kNotRegular : std::strerror(error);
+}
 
 int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   int fd = -1;
@@ -52,11 +77,35 @@ std::string RandomSuffix() {
   return suffix;
 }
 
+std::string HiddenNameBeside(const std::string& destination) {
+  return FolderOf(destination) + "/." + FileNamePart(destination).substr(0, 200) + "." +
+         RandomSuffix() + ".part";
+}
+
+bool UnnamedFilesCanBeLinked() {
+  static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
+  return procMounted;
+}
+
 }  // namespace
 
-InputFile::InputFile(const std::string& path) : fd_(OpenRetrying(path.c_str(), O_RDONLY)) {
+EStreamError::EStreamError(const std::string& text, std::string path, std::string reason)
+    : std::runtime_error(text), path_(std::move(path)), reason_(std::move(reason)) {}
+
+std::string EStreamError::Detailed() const {
+  std::string detailed = what();
+  if (!path_.empty() && detailed.find(path_) == std::string::npos) {
+    detailed += ": " + path_;
+  }
+  if (!reason_.empty()) {
+    detailed += ": " + reason_;
+  }
+  return detailed;
+}
+
+InputFile::InputFile(const std::string& path) : path_(path), fd_(OpenRegularFile(path)) {
   if (fd_ < 0) {
-    throw EStreamError("Cannot open file " + path);
+    throw EStreamError("Cannot open file " + path, path, SystemReason(errno));
   }
 }
 
@@ -64,31 +113,27 @@ InputFile::~InputFile() {
   ::close(fd_);
 }
 
+void InputFile::ThrowReadError(const char* reason) const {
+  throw EStreamError("Stream read error", path_, reason);
+}
+
 std::int64_t InputFile::Size() const {
   struct stat status {};
   if (::fstat(fd_, &status) != 0) {
-    throw EStreamError("Stream read error");
+    ThrowReadError(std::strerror(errno));
   }
   return status.st_size;
 }
 
 void InputFile::Seek(std::int64_t position) {
   if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) != position) {
-    throw EStreamError("Stream read error");
+    ThrowReadError(std::strerror(errno));
   }
 }
 
 void InputFile::ReadExactly(std::span<std::uint8_t> buffer) {
-  std::size_t done = 0;
-  while (done < buffer.size()) {
-    const ssize_t got = ::read(fd_, buffer.data() + done, buffer.size() - done);
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got <= 0) {
-      throw EStreamError("Stream read error");
-    }
-    done += static_cast<std::size_t>(got);
+  if (ReadSome(buffer) < buffer.size()) {
+    ThrowReadError("the file ends early");
   }
 }
 
@@ -100,7 +145,7 @@ std::size_t InputFile::ReadSome(std::span<std::uint8_t> buffer) {
       continue;
     }
     if (got < 0) {
-      throw EStreamError("Stream read error");
+      ThrowReadError(std::strerror(errno));
     }
     if (got == 0) {
       break;
@@ -119,7 +164,7 @@ void InputFile::ReadAt(std::int64_t position, std::span<std::uint8_t> buffer) {
       continue;
     }
     if (got <= 0) {
-      throw EStreamError("Stream read error");
+      ThrowReadError(got == 0 ? "the file ends early" : std::strerror(errno));
     }
     done += static_cast<std::size_t>(got);
   }
@@ -128,35 +173,69 @@ void InputFile::ReadAt(std::int64_t position, std::span<std::uint8_t> buffer) {
 PieceWriter::PieceWriter(const std::string& destination)
     : destination_(ResolveLink(destination)), shownName_(destination) {
   struct stat status {};
-  const bool exists = ::stat(destination_.c_str(), &status) == 0;
+  replaces_ = ::stat(destination_.c_str(), &status) == 0;
   // An existing file we may not write to stays as it is, as a plain
-  // overwrite would have left it.
-  if (exists && (S_ISDIR(status.st_mode) || ::access(destination_.c_str(), W_OK) != 0)) {
-    throw EStreamError("Cannot create file " + shownName_);
+  // overwrite would have left it; anything but a regular file stays too.
+  if (replaces_ && !S_ISREG(status.st_mode)) {
+    ThrowCreateError(S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : kNotRegular);
   }
-  const std::string folder = FolderOf(destination_);
-  const std::string name = FileNamePart(destination_).substr(0, 200);
+  if (replaces_ && ::access(destination_.c_str(), W_OK) != 0) {
+    ThrowCreateError(std::strerror(errno));
+  }
+  if (UnnamedFilesCanBeLinked()) {
+    OpenUnnamed();
+  }
+  if (fd_ < 0) {
+    OpenNamedTemporary();
+  }
+  // A replaced file keeps its permissions, as an overwrite in place would.
+  if (replaces_) {
+    ::fchmod(fd_, status.st_mode & 07777);
+  }
+}
+
+void PieceWriter::OpenUnnamed() {
+  fd_ = OpenRetrying(FolderOf(destination_).c_str(), O_TMPFILE | O_WRONLY, 0666);
+}
+
+void PieceWriter::OpenNamedTemporary() {
   for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
-    temporary_ = folder + "/." + name + "." + RandomSuffix() + ".part";
+    temporary_ = HiddenNameBeside(destination_);
+    RegisterTemporary(temporary_);
     fd_ = OpenRetrying(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd_ < 0 && errno != EEXIST) {
       break;
     }
   }
   if (fd_ < 0) {
-    throw EStreamError("Cannot create file " + shownName_);
-  }
-  // A replaced file keeps its permissions, as an overwrite in place would.
-  if (exists) {
-    ::fchmod(fd_, status.st_mode & 07777);
+    const int error = errno;
+    ForgetTemporary();
+    ThrowCreateError(std::strerror(error));
   }
 }
 
 PieceWriter::~PieceWriter() {
+  Discard();
+}
+
+void PieceWriter::Discard() {
   if (fd_ >= 0) {
     ::close(fd_);
-    ::unlink(temporary_.c_str());
+    fd_ = -1;
   }
+  if (!temporary_.empty()) {
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+    ForgetTemporary();
+  }
+}
+
+void PieceWriter::ThrowWriteError() const {
+  throw EStreamError("Stream write error", shownName_, std::strerror(errno));
+}
+
+void PieceWriter::ThrowCreateError(const std::string& reason) const {
+  throw EStreamError("Cannot create file " + shownName_, shownName_, reason);
 }
 
 void PieceWriter::Write(std::span<const std::uint8_t> bytes) {
@@ -167,7 +246,7 @@ void PieceWriter::Write(std::span<const std::uint8_t> bytes) {
       continue;
     }
     if (put <= 0) {
-      throw EStreamError("Stream write error");
+      ThrowWriteError();
     }
     done += static_cast<std::size_t>(put);
   }
@@ -182,19 +261,56 @@ void PieceWriter::WriteAt(std::int64_t offset, std::span<const std::uint8_t> byt
       continue;
     }
     if (put <= 0) {
-      throw EStreamError("Stream write error");
+      ThrowWriteError();
     }
     done += static_cast<std::size_t>(put);
   }
 }
 
+bool PieceWriter::LinkUnnamedAs(const std::string& name) const {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
 void PieceWriter::Commit() {
-  const int fd = fd_;
+  const bool unnamed = temporary_.empty();
+  if (unnamed) {
+    // A new name takes the file at once; a file already there is replaced
+    // through a hidden name, which exists only between the two steps.
+    if (!replaces_ && LinkUnnamedAs(destination_)) {
+      const bool closed = ::close(fd_) == 0;
+      fd_ = -1;
+      if (!closed) {
+        ThrowWriteError();
+      }
+      return;
+    }
+    temporary_ = HiddenNameBeside(destination_);
+    RegisterTemporary(temporary_);
+    if (!LinkUnnamedAs(temporary_)) {
+      const int error = errno;
+      temporary_.clear();
+      ForgetTemporary();
+      errno = error;
+      ThrowCreateError(std::strerror(error));
+    }
+  }
+  const bool closed = ::close(fd_) == 0;
   fd_ = -1;
-  const bool closed = ::close(fd) == 0;
-  if (!closed || ::rename(temporary_.c_str(), destination_.c_str()) != 0) {
-    ::unlink(temporary_.c_str());
-    throw EStreamError(closed ? "Cannot create file " + shownName_ : "Stream write error");
+  if (!closed) {
+    ThrowWriteError();
+  }
+  if (::rename(temporary_.c_str(), destination_.c_str()) != 0) {
+    ThrowCreateError(std::strerror(errno));
+  }
+  temporary_.clear();
+  ForgetTemporary();
+}
+
+void RemovePieceTemporary() noexcept {
+  if (gHasTemporary != 0) {
+    ::unlink(gTemporary);
+    gHasTemporary = 0;
   }
 }
 
@@ -203,6 +319,11 @@ bool IsSameFile(const std::string& a, const std::string& b) {
   struct stat second {};
   return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
          first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool IsOtherThanRegularFile(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
 }
 
 }  // namespace brelvik

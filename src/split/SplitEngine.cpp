@@ -14,12 +14,16 @@ std::int64_t ByteOffsetOf(std::int32_t breakpoint, std::uint16_t frameBytes) {
 
 }  // namespace
 
-void RefuseOverwritingSource(const std::string& sourcePath, const std::string& splitTemplate,
-                             int pieces) {
+void RefuseUnsafePieces(const std::string& sourcePath, const std::string& splitTemplate,
+                        int pieces) {
   for (int piece = 1; piece <= pieces; ++piece) {
     const std::string name = PieceName(splitTemplate, piece);
     if (IsSameFile(name, sourcePath)) {
-      throw EStreamError("The piece " + name + " would overwrite the source file");
+      throw ERefusedSplit("The piece " + name + " would overwrite the source file");
+    }
+    if (IsOtherThanRegularFile(name)) {
+      throw ERefusedSplit("The piece " + name +
+                          " names something other than a regular file, which is left as it is");
     }
   }
 }
@@ -53,7 +57,7 @@ void Split(const std::string& sourcePath, const std::string& splitTemplate,
            std::uint16_t frameBytes, const BreakpointList& breakpoints,
            const SplitProgress& progress) {
   const int pieces = breakpoints.Count() - 1;
-  RefuseOverwritingSource(sourcePath, splitTemplate, pieces);
+  RefuseUnsafePieces(sourcePath, splitTemplate, pieces);
   for (int i = 0; i < pieces; ++i) {
     const std::int64_t start = ByteOffsetOf(breakpoints.Value(i), frameBytes);
     const std::int64_t next = ByteOffsetOf(breakpoints.Value(i + 1), frameBytes);

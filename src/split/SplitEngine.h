@@ -20,10 +20,11 @@ inline constexpr std::size_t kCopyBlockBytes = 61440;
 void FileCopy(const std::string& source, const std::string& destination, std::int64_t offset,
               std::int64_t count);
 
-// Raises EStreamError before anything is written when one of the pieces'
-// paths names the source file (by any spelling or link).
-void RefuseOverwritingSource(const std::string& sourcePath, const std::string& splitTemplate,
-                             int pieces);
+// Raises ERefusedSplit before anything is written when one of the pieces'
+// paths names the source file (by any spelling or link) or something other
+// than a regular file (a device, a FIFO, a folder).
+void RefuseUnsafePieces(const std::string& sourcePath, const std::string& splitTemplate,
+                        int pieces);
 
 // Called with k after piece k has been written.
 using SplitProgress = std::function<void(int piece)>;
@@ -32,8 +33,8 @@ using SplitProgress = std::function<void(int piece)>;
 // with PieceName; n breakpoints give n - 1 pieces, the bytes after the last
 // breakpoint are not written. A negative breakpoint counts as byte 0. Refuses
 // the whole split before writing anything when a piece's path names the
-// source. A failure raises EStreamError and ends the split at that piece;
-// pieces written before stay.
+// source or something other than a regular file. A failure raises EStreamError and ends the split
+// at that piece; pieces written before stay.
 void Split(const std::string& sourcePath, const std::string& splitTemplate,
            std::uint16_t frameBytes, const BreakpointList& breakpoints,
            const SplitProgress& progress);

@@ -729,7 +729,8 @@ void TMain::Timer1Timer() {
 void TMain::ShowAddOutcome(const AddOutcome& outcome) {
   ShowBreakpoints();
   if (!outcome.Refusal.empty()) {
-    ShowErrorBox(this, QString::fromStdString(outcome.Refusal));
+    ShowErrorBox(this, QString::fromStdString(outcome.Refusal +
+                                              FrameCountReason(figures_.FrameTotal)));
   }
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -288,6 +289,25 @@ TEST_P(FaultTest, ShortReadsFailOnlyTheTagReads) {
 
 INSTANTIATE_TEST_SUITE_P(Files, FaultTest, ::testing::Values(false, true),
                          [](const auto& file) { return file.param ? "Vbr" : "Cbr"; });
+
+}  // namespace
+}  // namespace brelvik
+
+namespace brelvik {
+namespace {
+
+// A FIFO (or a device) named like an MP3 is not waited for: the analysis
+// says false at once, as for any file it cannot read.
+TEST(NotARegularFile, AFifoMakesAnalyseFalseWithoutWaiting) {
+  TempDir dir;
+  const std::string fifo = dir.File("stream.mp3");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  TMPEGaudio analyser;
+  EXPECT_FALSE(analyser.Analyse(fifo));
+  EXPECT_FALSE(analyser.IsValid());
+  EXPECT_EQ(OpenFileOnDisk(fifo), nullptr);
+  EXPECT_EQ(OpenFileOnDisk(dir.Path().string()), nullptr);
+}
 
 }  // namespace
 }  // namespace brelvik

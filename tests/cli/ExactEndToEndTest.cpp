@@ -119,7 +119,8 @@ TEST_F(ExactCommand, AWriteFailureEndsWithItsExitCode) {
   const CommandResult result = RunSplitter(
       {"split", "--exact", *source_, "-o", dir_->File("missing/part-%track%.mp3"), "0:03"});
   EXPECT_EQ(result.ExitCode, 3);
-  EXPECT_EQ(result.Err, "Cannot create file " + dir_->File("missing/part-1.mp3") + "\n");
+  EXPECT_EQ(result.Err, "Cannot create file " + dir_->File("missing/part-1.mp3") +
+                            ": No such file or directory\n");
 }
 
 TEST(ExactCommandRefusal, AStreamExactModeCannotWalkIsReportedWithItsReason) {

@@ -2,6 +2,7 @@
 // (SDL_AUDIODRIVER=dummy): errors, refusals, opening, seeking, and operations
 // in any order. The tests that time the sound are in MediaPlayerRealTimeTest.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -60,7 +61,9 @@ TEST(MediaPlayerRefusalTest, FilesTheDecoderRefusesGiveItsTextAndLeaveNoFileOpen
   TMediaPlayer player;
   for (const std::string name : {"missing.mp3", "text.mp3", "zeros.mp3", "empty.mp3", "."}) {
     const std::string path = dir.File(name);
-    const std::string expected = testing::DirectDecoderRefusal(path);
+    // A folder (like a FIFO or a device) is refused before libmpg123 sees it.
+    const std::string expected =
+        name == "." ? path + " is not a regular file" : testing::DirectDecoderRefusal(path);
     ASSERT_NE(expected, "") << "libmpg123 takes " << name;
     player.SetFileName(good);
     player.Open();
@@ -77,6 +80,16 @@ TEST(MediaPlayerRefusalTest, FilesTheDecoderRefusesGiveItsTextAndLeaveNoFileOpen
 
 // Without a sound server or card the ALSA output refuses to open; the device
 // reports SDL's own text for that.
+TEST(MediaPlayerRefusalTest, AFifoIsRefusedWithoutWaitingForAWriter) {
+  TempDir dir;
+  const std::string fifo = dir.File("stream.mp3");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  TMediaPlayer player;
+  player.SetFileName(fifo);
+  EXPECT_EQ(RaisedBy([&] { player.Open(); }), fifo + " is not a regular file");
+  ExpectNoFileOpen(player);
+}
+
 TEST(MediaPlayerRefusalTest, AnOutputThatRefusesGivesItsText) {
   TempDir dir;
   const std::string path = testing::EncodeWithLame(dir, "tone", AllToneFiles().front().Encoding);

@@ -202,18 +202,21 @@ TEST(SplitFailure, MissingFolderCannotTakeAPiece) {
   EXPECT_EQ(NamesIn(dir.Path()), Names{"src.mp3"});
 }
 
-TEST(SplitFailure, FolderInThePlaceOfAPieceStopsThereAndKeepsEarlierPieces) {
+TEST(SplitFailure, AnythingButARegularFileInThePlaceOfAPieceIsRefusedBeforeAnyPiece) {
   TempDir dir;
-  const Bytes source = RandomBytes(1000);
-  WriteBytes(dir.File("src.mp3"), source);
+  WriteBytes(dir.File("src.mp3"), RandomBytes(1000));
   fs::create_directory(dir.File("live-2.mp3"));
-  const auto progress =
-      FailingSplit(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, {"0", "3", "7", "9"},
-                   "Cannot create file " + dir.File("live-2.mp3"));
-  EXPECT_EQ(progress, std::vector<int>{1});
-  EXPECT_EQ(ReadBytes(dir.File("live-1.mp3")), Slice(source, 0, 300));
+  try {
+    Split(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, ListOf({"0", "3", "7", "9"}),
+          [](int) { ADD_FAILURE() << "a piece was written"; });
+    ADD_FAILURE() << "the split did not refuse";
+  } catch (const ERefusedSplit& refusal) {
+    EXPECT_EQ(std::string(refusal.what()),
+              "The piece " + dir.File("live-2.mp3") +
+                  " names something other than a regular file, which is left as it is");
+  }
   EXPECT_TRUE(fs::is_directory(dir.File("live-2.mp3")));
-  EXPECT_EQ(NamesIn(dir.Path()), (Names{"src.mp3", "live-1.mp3", "live-2.mp3"}));
+  EXPECT_EQ(NamesIn(dir.Path()), (Names{"src.mp3", "live-2.mp3"}));
 }
 
 // Lowers the largest file this process may write, so that a write past it
