@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
 #include <optional>
 
 #include "analysis/MPEGaudio.h"
@@ -79,6 +81,14 @@ QWidget* ToolBar(QWidget* parent, const char* name, int left, int top, int width
   bar->setGeometry(left, top, width, height);
   return bar;
 }
+
+std::int32_t Saturated(std::int64_t value) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+// Ends a split between two pieces when the program is asked to end.
+struct SplitInterrupted : std::exception {};
 
 // Shows the busy cursor for as long as it lives.
 class BusyCursor {
@@ -143,12 +153,20 @@ void TMain::FormClose() {
 void TMain::closeEvent(QCloseEvent* event) {
   // The split lets pending events run after each piece; the window stays
   // until it has ended.
-  if (splitting_) {
+  if (state_ == WindowState::Splitting) {
     event->ignore();
     return;
   }
   FormClose();
   event->accept();
+}
+
+void TMain::EndOnSignal() {
+  if (state_ == WindowState::Splitting) {
+    interruptSplit_ = true;  // the split stops after the piece it is writing, then closes
+    return;
+  }
+  close();
 }
 
 void TMain::CreateControls() {
@@ -158,7 +176,6 @@ void TMain::CreateControls() {
   CreateAddManPanel();
   CreateInfoPanel();
   CreateOutputPanel();
-  SetPanelsEnabled(true, false);
 }
 
 QToolButton* TMain::ToolButton(QWidget* bar, const char* name, const QPixmap& image,
@@ -361,7 +378,7 @@ void TMain::CreateTimers() {
   connect(Timer1, &QTimer::timeout, this, [this] { Guarded(this, [this] { Timer1Timer(); }); });
   connect(Play3s_Timer, &QTimer::timeout, this,
           [this] { Guarded(this, [this] { Play3s_TimerTimer(); }); });
-  Open_Timer->start();
+  Enter(WindowState::NoFile);
 }
 
 void TMain::CreateMenu() {
@@ -435,10 +452,38 @@ void TMain::AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyO
   });
 }
 
-void TMain::SetPanelsEnabled(bool input, bool others) {
-  Input_Pan->setEnabled(input);
-  for (QFrame* panel : {Media_Pan, Break_Pan, AddMan_Pan, Output_Pan}) {
-    panel->setEnabled(others);
+// What each state shows and runs: the usable panels, the timers and the
+// transport buttons' images.
+void TMain::Enter(WindowState state) {
+  state_ = state;
+  const bool noFile = state == WindowState::NoFile;
+  const bool splitting = state == WindowState::Splitting;
+  const bool previewing = state == WindowState::Previewing;
+  const bool following = state == WindowState::Playing || state == WindowState::Paused;
+
+  Input_Pan->setEnabled(!splitting);
+  Media_Pan->setEnabled(!noFile && !splitting && !previewing);
+  for (QFrame* panel : {Break_Pan, AddMan_Pan, Output_Pan}) {
+    panel->setEnabled(!noFile && !splitting);
+  }
+  ExactCuts_CB->setEnabled(!splitting);
+  Output_Lb->setVisible(!splitting);
+  ProgressBar->setVisible(splitting);
+  Open_Lb->setVisible(noFile);
+
+  SetTimer(Open_Timer, noFile);
+  SetTimer(Timer1, following);
+  SetTimer(Play3s_Timer, previewing);
+
+  SetImage(Play_TB, following || previewing ? kImagePlaying : kImagePlay);
+  SetImage(Pause_TB, state == WindowState::Paused ? kImagePaused : kImagePause);
+}
+
+void TMain::SetTimer(QTimer* timer, bool on) {
+  if (on && !timer->isActive()) {
+    timer->start();
+  } else if (!on) {
+    timer->stop();
   }
 }
 
@@ -495,13 +540,13 @@ bool TMain::OpenSource(const QString& path) {
     return false;
   }
   BusyCursor busy;
-  const bool firstOpen = sourcePath_.empty();
-  bool opened = false;
-  // Until a file has been opened, the arrow keeps pointing at the open button.
-  OnExit keepArrow([&] {
-    if (firstOpen && !opened) {
-      Open_Lb->show();
-      Open_Timer->start();
+  // A refused device open leaves the window as it was, with nothing playing:
+  // the device holds no file any more. Until a file has been opened, the
+  // arrow keeps pointing at the open button.
+  const WindowState before = sourcePath_.empty() ? WindowState::NoFile : WindowState::Stopped;
+  OnExit settle([this, before] {
+    if (state_ != WindowState::Stopped) {
+      Enter(before);
     }
   });
   EndPreview();
@@ -511,7 +556,6 @@ bool TMain::OpenSource(const QString& path) {
 
   mediaPlayer_->SetFileName(sourcePath);
   mediaPlayer_->Open();
-  opened = true;
 
   SetTrackBarPosition(0);
   TrackBar->setTickInterval(mediaPlayer_->Length() / 20);
@@ -527,7 +571,7 @@ bool TMain::OpenSource(const QString& path) {
   breakpoints_.Reset();
   ShowBreakpoints();
   figures_ = SetDataMpeg(*analyser_);
-  SetPanelsEnabled(true, true);
+  Enter(WindowState::Stopped);
   return true;
 }
 
@@ -560,29 +604,28 @@ std::string TMain::SplitLocked() {
   mediaPlayer_->Stop();
 
   // However the split ends, the window is usable again afterwards.
-  splitting_ = true;
-  OnExit unlock([this] {
-    splitting_ = false;
-    SetPanelsEnabled(true, true);
-    ExactCuts_CB->setEnabled(true);
-    Output_Lb->show();
-    ProgressBar->hide();
-  });
-  SetPanelsEnabled(false, false);
-  ExactCuts_CB->setEnabled(false);
-  Output_Lb->hide();
+  OnExit unlock([this] { Enter(WindowState::Stopped); });
+  Enter(WindowState::Splitting);
+  interruptSplit_ = false;
   ProgressBar->setMaximum(breakpoints_.Count() - 1);
-  ProgressBar->show();
   repaint();
 
   const SplitProgress progress = [this](int piece) {
     ProgressBar->setValue(piece);
     QCoreApplication::processEvents();
+    if (interruptSplit_) {
+      throw SplitInterrupted();
+    }
   };
-  if (ExactCuts_CB->isChecked()) {
-    return SplitExactPieces(progress);
+  try {
+    if (ExactCuts_CB->isChecked()) {
+      return SplitExactPieces(progress);
+    }
+    Split(sourcePath_, splitTemplate_, figures_.FrameBytes, breakpoints_, progress);
+  } catch (const SplitInterrupted&) {
+    // Asked to end: the pieces written so far stay, and the window closes.
+    QTimer::singleShot(0, this, [this] { close(); });
   }
-  Split(sourcePath_, splitTemplate_, figures_.FrameBytes, breakpoints_, progress);
   return {};
 }
 
@@ -608,7 +651,9 @@ std::string TMain::SplitExactPieces(const SplitProgress& progress) {
 }
 
 void TMain::TrackBarChange() {
-  if (Timer1->isActive() || Play3s_Timer->isActive()) {
+  // While playing, paused or previewing the position belongs to the timers.
+  if (state_ == WindowState::Playing || state_ == WindowState::Paused ||
+      state_ == WindowState::Previewing) {
     return;
   }
   mediaPlayer_->Seek(TrackBar->value());
@@ -641,15 +686,9 @@ void TMain::Play_TBClick() {
         }
         [[fallthrough]];
       case PlaybackMode::Open:
-        mediaPlayer_->Play();
-        Timer1->start();
-        SetImage(Play_TB, kImagePlaying);
-        break;
       case PlaybackMode::Paused:
         mediaPlayer_->Play();
-        Timer1->start();
-        SetImage(Play_TB, kImagePlaying);
-        SetImage(Pause_TB, kImagePause);
+        Enter(WindowState::Playing);
         break;
       default:
         break;
@@ -662,12 +701,11 @@ void TMain::Pause_TBClick() {
     switch (mediaPlayer_->Mode()) {
       case PlaybackMode::Playing:
         mediaPlayer_->Pause();
-        SetImage(Pause_TB, kImagePaused);
+        Enter(WindowState::Paused);
         break;
       case PlaybackMode::Paused:
         mediaPlayer_->Play();
-        SetImage(Play_TB, kImagePlaying);
-        SetImage(Pause_TB, kImagePause);
+        Enter(WindowState::Playing);
         break;
       default:
         break;
@@ -704,10 +742,9 @@ void TMain::End_TBClick() {
 // bar moved more than half a second away takes the device with it.
 void TMain::Timer1Timer() {
   const PlaybackMode mode = mediaPlayer_->Mode();
-  if (mode == PlaybackMode::Stopped) {
-    Timer1->stop();
-    SetImage(Play_TB, kImagePlay);
-    SetImage(Pause_TB, kImagePause);
+  // A device without a file (its open was refused) has nothing to follow.
+  if (mode == PlaybackMode::Stopped || mode == PlaybackMode::NotReady) {
+    Enter(WindowState::Stopped);
     return;
   }
   if (mode == PlaybackMode::Paused) {
@@ -716,7 +753,7 @@ void TMain::Timer1Timer() {
   }
   const std::int32_t device = mediaPlayer_->Position();
   const std::int32_t wanted = TrackBar->value();
-  if (wanted > device + kFollowToleranceMs || wanted < device - kFollowToleranceMs) {
+  if (std::abs(std::int64_t{wanted} - device) > kFollowToleranceMs) {
     mediaPlayer_->Seek(wanted);
     ShowPosition(device);
     mediaPlayer_->Play();
@@ -729,8 +766,8 @@ void TMain::Timer1Timer() {
 void TMain::ShowAddOutcome(const AddOutcome& outcome) {
   ShowBreakpoints();
   if (!outcome.Refusal.empty()) {
-    ShowErrorBox(this, QString::fromStdString(outcome.Refusal +
-                                              FrameCountReason(figures_.FrameTotal)));
+    ShowErrorBox(this,
+                 QString::fromStdString(outcome.Refusal + FrameCountReason(figures_.FrameTotal)));
   }
 }
 
@@ -786,7 +823,7 @@ void TMain::Play3Secsbefore1Click() {
   }
   const std::int32_t at =
       FramesToMSec(breakpoints_.Value(breakpoints_.Selected()), figures_.FrameBytes, figures_.Kbps);
-  StartPreview(std::max(at - kPreviewMs, 0), at);
+  StartPreview(Saturated(std::max<std::int64_t>(std::int64_t{at} - kPreviewMs, 0)), at);
 }
 
 void TMain::Play3safter1Click() {
@@ -795,16 +832,17 @@ void TMain::Play3safter1Click() {
   }
   const std::int32_t at =
       FramesToMSec(breakpoints_.Value(breakpoints_.Selected()), figures_.FrameBytes, figures_.Kbps);
-  StartPreview(at, std::min(at + kPreviewMs, mediaPlayer_->Length()));
+  StartPreview(
+      at, Saturated(std::min<std::int64_t>(std::int64_t{at} + kPreviewMs, mediaPlayer_->Length())));
 }
 
 // Plays from start until the device reaches end, then returns the track bar
 // and the device to where they were.
 void TMain::StartPreview(std::int32_t start, std::int32_t end) {
   mediaPlayer_->Stop();
-  // Timer1's next tick sees the stopped device and switches itself off.
-  while (Timer1->isActive()) {
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  // What Timer1's next tick would do on seeing the stopped device.
+  if (state_ == WindowState::Playing || state_ == WindowState::Paused) {
+    Enter(WindowState::Stopped);
   }
   previewEnd_ = end;
   previewReturn_ = TrackBar->value();
@@ -815,9 +853,7 @@ void TMain::StartPreview(std::int32_t start, std::int32_t end) {
   if (TrackBar->value() < mediaPlayer_->Length()) {
     mediaPlayer_->Play();
   }
-  SetImage(Play_TB, kImagePlaying);
-  Play3s_Timer->start();
-  Media_Pan->setEnabled(false);
+  Enter(WindowState::Previewing);
 }
 
 void TMain::Play3s_TimerTimer() {
@@ -830,20 +866,15 @@ void TMain::Play3s_TimerTimer() {
   SetTrackBarPosition(previewReturn_);
   mediaPlayer_->Seek(TrackBar->value());
   mediaPlayer_->Stop();
-  SetImage(Play_TB, kImagePlay);
-  Media_Pan->setEnabled(true);
-  Play3s_Timer->stop();
+  Enter(WindowState::Stopped);
 }
 
 // A preview still running when another file is opened or a split starts
 // ends where it is.
 void TMain::EndPreview() {
-  if (!Play3s_Timer->isActive()) {
-    return;
+  if (state_ == WindowState::Previewing) {
+    Enter(WindowState::Stopped);
   }
-  Play3s_Timer->stop();
-  SetImage(Play_TB, kImagePlay);
-  Media_Pan->setEnabled(true);
 }
 
 namespace {
@@ -861,16 +892,30 @@ std::optional<QString> DroppedMp3(const QMimeData* data) {
 
 }  // namespace
 
+// A drop is taken as a copy (or a link) whatever the drag proposes, and one
+// that offers neither is refused: a move would have the file manager delete
+// the source once it has been opened.
+bool TMain::TakeAsCopy(QDropEvent* event) {
+  for (const Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+    if (event->possibleActions() & action) {
+      event->setDropAction(action);
+      event->accept();
+      return true;
+    }
+  }
+  event->ignore();
+  return false;
+}
+
 void TMain::dragEnterEvent(QDragEnterEvent* event) {
   if (Input_Pan->isEnabled() && DroppedMp3(event->mimeData())) {
-    event->acceptProposedAction();
+    TakeAsCopy(event);
   }
 }
 
 void TMain::dropEvent(QDropEvent* event) {
   const auto path = DroppedMp3(event->mimeData());
-  if (path && Input_Pan->isEnabled()) {
-    event->acceptProposedAction();
+  if (path && Input_Pan->isEnabled() && TakeAsCopy(event)) {
     OpenFile(*path);
   }
 }

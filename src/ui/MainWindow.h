@@ -35,6 +35,10 @@ namespace brelvik::ui {
 
 class FileDialogs;
 
+// What the window is doing; the usable panels, the running timers and the
+// transport buttons' images follow from it.
+enum class WindowState { NoFile, Stopped, Playing, Paused, Previewing, Splitting };
+
 class TMain final : public QWidget {
   Q_OBJECT
 
@@ -76,8 +80,12 @@ class TMain final : public QWidget {
   void SetTrackBarPosition(int position);
   // Opens a file as the open button does once the dialog has answered.
   void OpenFile(const QString& path);
+  // The program was asked to end (SIGINT, SIGTERM, SIGHUP): closes the
+  // window, after the piece being written when a split runs.
+  void EndOnSignal();
 
   // State the handlers share, readable for tests.
+  WindowState State() const { return state_; }
   const StreamFigures& Figures() const { return figures_; }
   const std::string& SourcePath() const { return sourcePath_; }
   const std::string& SplitTemplate() const { return splitTemplate_; }
@@ -119,7 +127,9 @@ class TMain final : public QWidget {
   bool OpenSource(const QString& path);
   void ShowOutputTemplate(const std::string& splitTemplate);
   void ShowPosition(std::int32_t milliseconds);
-  void SetPanelsEnabled(bool input, bool others);
+  void Enter(WindowState state);
+  static bool TakeAsCopy(QDropEvent* event);
+  static void SetTimer(QTimer* timer, bool on);
   std::string SplitLocked();
   std::string SplitExactPieces(const SplitProgress& progress);
 
@@ -132,7 +142,8 @@ class TMain final : public QWidget {
   BreakpointList breakpoints_;
   std::vector<QPixmap> mediaImages_;
   std::vector<QPixmap> addImages_;
-  bool splitting_ = false;
+  WindowState state_ = WindowState::NoFile;
+  bool interruptSplit_ = false;
   std::int32_t previewEnd_ = 0;
   std::int32_t previewReturn_ = 0;
 

@@ -7,6 +7,7 @@
 #include "playback/MediaPlayer.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainWindow.h"
+#include "ui/SignalWatcher.h"
 
 namespace {
 
@@ -32,6 +33,9 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   brelvik::ui::TMain window(std::make_unique<brelvik::TMediaPlayer>(),
                             std::make_unique<brelvik::ui::QtFileDialogs>());
+  const brelvik::ui::SignalWatcher endOnSignals([&window] { window.EndOnSignal(); });
   window.show();
-  return QApplication::exec();
+  const int result = QApplication::exec();
+  endOnSignals.EndByTheSignal();
+  return result;
 }

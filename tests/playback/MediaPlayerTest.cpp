@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <random>
 #include <thread>
@@ -88,6 +89,21 @@ TEST(MediaPlayerRefusalTest, AFifoIsRefusedWithoutWaitingForAWriter) {
   player.SetFileName(fifo);
   EXPECT_EQ(RaisedBy([&] { player.Open(); }), fifo + " is not a regular file");
   ExpectNoFileOpen(player);
+}
+
+// SDL would otherwise turn Ctrl+C and kill into events nobody reads.
+TEST(MediaPlayerSignalsTest, AnOpenFileLeavesTheProgramsSignalsAlone) {
+  TempDir dir;
+  const std::string good = testing::EncodeWithLame(dir, "good", AllToneFiles().front().Encoding);
+  TMediaPlayer player;
+  player.SetFileName(good);
+  player.Open();
+  player.Play();
+  for (const int signal : {SIGINT, SIGTERM}) {
+    struct sigaction action {};
+    ::sigaction(signal, nullptr, &action);
+    EXPECT_EQ(action.sa_handler, SIG_DFL) << signal;
+  }
 }
 
 TEST(MediaPlayerRefusalTest, AnOutputThatRefusesGivesItsText) {
