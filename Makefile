@@ -4,7 +4,7 @@
 PRESETS := default asan
 CMAKE_FLAGS := $(if $(CI),-DBRELVIK_WARNINGS_AS_ERRORS=ON,)
 
-.PHONY: run test build deps bench format clean
+.PHONY: run test build deps bench fuzz format clean
 
 deps:
 	@scripts/install-deps
@@ -27,6 +27,11 @@ test: deps
 
 bench: build
 	@bench/run
+
+# Each fuzz target for FUZZ_SECONDS (libFuzzer; needs clang, skipped without it).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@tools/fuzz $(FUZZ_SECONDS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,110 @@
+// Writes the fuzz targets' starting inputs into FOLDER/<target>/: byte-built
+// streams of every kind the analysis knows, a few files encoded with lame,
+// breakpoint texts and breakpoint list operations.
+//
+// Usage: brelvik-fuzz-seeds FOLDER
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Lame.h"
+#include "StreamBuilder.h"
+#include "TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using brelvik::testing::Bytes;
+using brelvik::testing::EncodeOptions;
+using brelvik::testing::HeaderFields;
+using brelvik::testing::StreamBuilder;
+
+class Seeds {
+ public:
+  explicit Seeds(fs::path folder) : folder_(std::move(folder)) {}
+
+  void Add(const std::string& target, const Bytes& bytes) {
+    const fs::path dir = folder_ / target;
+    fs::create_directories(dir);
+    brelvik::testing::WriteBytes((dir / std::to_string(count_++)).string(), bytes);
+  }
+
+ private:
+  fs::path folder_;
+  int count_ = 0;
+};
+
+Bytes With(Bytes prefix, const Bytes& rest) {
+  prefix.insert(prefix.end(), rest.begin(), rest.end());
+  return prefix;
+}
+
+std::vector<Bytes> Streams() {
+  HeaderFields mpeg2;
+  mpeg2.VersionIndex = 2;
+  mpeg2.BitRateIndex = 8;
+  HeaderFields layerII;
+  layerII.LayerIndex = 2;
+  HeaderFields mono;
+  mono.ChannelMode = 3;
+  mono.Padded = true;
+  return {
+      StreamBuilder().Frames(HeaderFields{}, 12).Get(),
+      StreamBuilder().ID3v2({0, 0, 1, 0}, 118).Junk(30).Frames(HeaderFields{}, 10).ID3v1().Get(),
+      StreamBuilder().XingFrame(HeaderFields{}, 36, 10, 4170).Frames(HeaderFields{}, 10).Get(),
+      StreamBuilder().VbriFrame(mono, 36, 8, 3000).Frames(mono, 8).Get(),
+      StreamBuilder().Frames(mpeg2, 8).Frames(HeaderFields{}, 4).Get(),
+      StreamBuilder().Frames(layerII, 8).Junk(200, 0x41).Frames(layerII, 4).Get(),
+  };
+}
+
+std::vector<Bytes> LameFiles() {
+  brelvik::testing::TempDir dir;
+  std::vector<Bytes> files;
+  const std::vector<EncodeOptions> encodings = {
+      {.Seconds = 0.5, .LameArgs = {"-b", "128"}},
+      {.Seconds = 0.5, .LameArgs = {"-V", "2"}},
+      {.Seconds = 0.5, .SampleRate = 16000, .Channels = 1, .LameArgs = {"-b", "48", "-m", "m"}},
+  };
+  for (std::size_t i = 0; i < encodings.size(); ++i) {
+    const std::string path =
+        brelvik::testing::EncodeWithLame(dir, "seed" + std::to_string(i), encodings[i]);
+    files.push_back(brelvik::testing::ReadBytes(path));
+  }
+  return files;
+}
+
+Bytes Text(const std::string& text) {
+  return Bytes(text.begin(), text.end());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: brelvik-fuzz-seeds FOLDER\n";
+    return 2;
+  }
+  Seeds seeds(argv[1]);
+  std::vector<Bytes> files = Streams();
+  for (Bytes& file : LameFiles()) {
+    files.push_back(std::move(file));
+  }
+  for (const Bytes& file : files) {
+    seeds.Add("analysis", With({0, 0}, file));
+    seeds.Add("analysis", With({3, 0}, file));
+    seeds.Add("analysis", With({0, 2}, file));
+    seeds.Add("exact_index", With({0, 0, 0, 40, 0, 0, 0, 80}, file));
+  }
+  for (const char* text : {"0", "1200", "007", "99999999999", "3:25.5", "1:02:03.250",
+                           "596:31:23.647", "0:59:59.999", "-5", "+12", "1:60", "1:05."}) {
+    seeds.Add("breakpoint_text", Text(text));
+  }
+  // Add "120" typed against 1,000 frames, add the current frame "50",
+  // select the second entry, delete it, reset.
+  seeds.Add("breakpoint_list", {1, '1', '2', '0', 0, 0, 0, 3, 232, 0, '5', '0', 0, 2, 2, 3, 4});
+  seeds.Add("breakpoint_list", {1,   '-', '9', '9', 0, 0,  0, 0,   10, 1, '0', '0',
+                                '7', 0,   0,   0,   0, 10, 0, '7', 0,  2, 1,   3});
+  return 0;
+}
