@@ -2,10 +2,12 @@
 // out: one explicit state after a refused device open and around previews,
 // drops taken as copies, out-of-range breakpoints, and signals.
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
@@ -156,6 +158,32 @@ TEST_F(WindowFaultsTest, PreviewsOfPastedBreakpointsAtTheRangesEndsStayInRange) 
     window_.Play3s_TimerTimer();  // the position is past the end at once
     EXPECT_EQ(window_.State(), WindowState::Stopped) << pasted;
   }
+}
+
+TEST_F(WindowFaultsTest, AFifoNamedLikeAnMp3OpensNothingAndWaitsForNothing) {
+  const std::string fifo = dir_.File("stream.mp3");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  ModalBoxes boxes;
+  OpenThroughDialog(fifo);
+  EXPECT_TRUE(boxes.Seen().empty());
+  EXPECT_NE(window_.SourcePath(), fifo);
+  EXPECT_EQ(window_.State(), WindowState::Stopped);
+}
+
+TEST_F(WindowFaultsTest, AHeaderStatingNoFramesSaysWhyEveryBreakpointIsRefused) {
+  const std::string path = dir_.File("zero.mp3");
+  StreamBuilder()
+      .XingFrame(HeaderFields{}, 36, 0, 500000)
+      .Frames(HeaderFields{}, 300)
+      .WriteTo(path);
+  OpenThroughDialog(path);
+  ASSERT_EQ(window_.Figures().FrameTotal, 0);
+  Find<QLineEdit>("AddMan_Ed")->setText("10");
+  ModalBoxes boxes;
+  window_.AddManFrame_TBClick();
+  ASSERT_EQ(boxes.Seen().size(), 1u);
+  EXPECT_EQ(boxes.Seen()[0].Text,
+            "Maximum number of frames: 0 (the file's header states 0 frames)");
 }
 
 TEST_F(WindowFaultsTest, ASignalClosesTheWindowThroughTheEventLoop) {
