@@ -43,9 +43,12 @@ struct TMediaPlayer::Impl {
   std::optional<playback::SdlAudioSystem> audio;
   // Observers settle the end of play, hence mutable.
   mutable PlaybackEngine engine;
+  // Opened at the first Play, so that a machine without sound can still open
+  // files and ask for their length and positions; kept across files of the
+  // same format (closing one takes the better part of 100 ms).
   std::unique_ptr<playback::SdlOutput> output;
 
-  bool FileOpen() const { return output != nullptr && engine.Loaded(); }
+  bool FileOpen() const { return engine.Loaded(); }
 
   void RequireFile() const {
     if (!FileOpen()) {
@@ -53,34 +56,42 @@ struct TMediaPlayer::Impl {
     }
   }
 
-  void CloseFile() {
-    if (!output) {
-      return;
+  // Runs action on the engine with the audio thread, if there is one, locked out.
+  template <typename Action>
+  auto Locked(Action action) const {
+    std::optional<playback::SdlOutput::Lock> lock;
+    if (output) {
+      lock.emplace(*output);
     }
-    // Freed after the lock is given back, so the audio thread never waits
-    // for the file to close.
-    std::unique_ptr<playback::Mpg123Decoder> decoder;
-    playback::SdlOutput::Lock lock(*output);
-    decoder = engine.Unload();
+    return action(engine);
   }
 
-  // An output playing this format, reusing the one open when it matches:
-  // closing an SDL device takes the better part of 100 ms.
-  void PrepareOutput(int rate, int channels) {
+  void CloseFile() {
+    // Freed after the lock is given back, so the audio thread never waits
+    // for the file to close.
+    std::unique_ptr<playback::Mpg123Decoder> decoder =
+        Locked([](PlaybackEngine& e) { return e.Unload(); });
+  }
+
+  // An output playing the open file's format: the one there when it fits.
+  void PrepareOutput() {
+    const int rate = engine.Rate();
+    const int channels = engine.Channels();
+    if (output && output->Plays(rate, channels)) {
+      return;
+    }
     try {
+      output.reset();
       if (!audio) {
         audio.emplace();
       }
-      if (output && output->Plays(rate, channels)) {
-        return;
-      }
-      output.reset();
       output = std::make_unique<playback::SdlOutput>(
           rate, channels,
           [this](std::span<std::int16_t> out) { engine.Render(out, Clock::now()); });
     } catch (const playback::OutputError& error) {
       throw RefusedOpen(error.what());
     }
+    Locked([this](PlaybackEngine& e) { e.SetOutputLatency(output->LatencyFrames()); });
   }
 
   void Open() {
@@ -91,17 +102,21 @@ struct TMediaPlayer::Impl {
     } catch (const playback::DecoderError& error) {
       throw RefusedOpen(error.what());
     }
-    PrepareOutput(decoder->Rate(), decoder->Channels());
-    playback::SdlOutput::Lock lock(*output);
-    engine.Load(std::move(decoder), output->LatencyFrames());
+    const std::int64_t latency = output ? output->LatencyFrames() : 0;
+    Locked([&](PlaybackEngine& e) { e.Load(std::move(decoder), latency); });
+  }
+
+  void Play() {
+    RequireFile();
+    PrepareOutput();
+    Locked([](PlaybackEngine& e) { e.Play(Clock::now()); });
   }
 
   // Runs action on the engine with a file open and the audio thread locked out.
   template <typename Action>
   auto WithFile(Action action) const {
     RequireFile();
-    playback::SdlOutput::Lock lock(*output);
-    return action(engine);
+    return Locked(action);
   }
 };
 
@@ -126,7 +141,7 @@ void TMediaPlayer::Open() {
 
 void TMediaPlayer::Play() {
   std::lock_guard guard(impl_->operations);
-  impl_->WithFile([](PlaybackEngine& engine) { engine.Play(Clock::now()); });
+  impl_->Play();
 }
 
 void TMediaPlayer::Pause() {

@@ -1,6 +1,8 @@
 // The program's playback device: libmpg123 decodes the file and SDL2 plays
 // it, both on SDL's audio thread; the operations lock that thread out only
-// for the moment they touch the shared state.
+// for the moment they touch the shared state. The sound output is opened at
+// the first Play, not at Open: without one, files open, seek and report their
+// length and positions, and Play raises the output's own error text.
 #pragma once
 
 #include <memory>

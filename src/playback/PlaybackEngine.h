@@ -30,8 +30,11 @@ class PlaybackEngine {
   std::unique_ptr<Mpg123Decoder> Unload();
 
   bool Loaded() const { return decoder_ != nullptr; }
+  // For an output opened after the decoder was loaded.
+  void SetOutputLatency(std::int64_t outputLatency) { outputLatency_ = outputLatency; }
   // Of the loaded decoder.
   int Rate() const { return decoder_->Rate(); }
+  int Channels() const { return decoder_->Channels(); }
   std::int64_t LengthSamples() const { return decoder_->LengthSamples(); }
 
   // NotReady when nothing is loaded.

@@ -47,12 +47,10 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
   return fd;
 }
 
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
+// The folder a file of this path goes to.
+std::string FolderOfFile(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  return folder.empty() ? "." : folder;
 }
 
 // The file a write to this path lands in: a symbolic link's target, so that
@@ -78,7 +76,7 @@ std::string RandomSuffix() {
 }
 
 std::string HiddenNameBeside(const std::string& destination) {
-  return FolderOf(destination) + "/." + FileNamePart(destination).substr(0, 200) + "." +
+  return FolderOfFile(destination) + "/." + FileNamePart(destination).substr(0, 200) + "." +
          RandomSuffix() + ".part";
 }
 
@@ -195,7 +193,7 @@ PieceWriter::PieceWriter(const std::string& destination)
 }
 
 void PieceWriter::OpenUnnamed() {
-  fd_ = OpenRetrying(FolderOf(destination_).c_str(), O_TMPFILE | O_WRONLY, 0666);
+  fd_ = OpenRetrying(FolderOfFile(destination_).c_str(), O_TMPFILE | O_WRONLY, 0666);
 }
 
 void PieceWriter::OpenNamedTemporary() {

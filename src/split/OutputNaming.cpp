@@ -36,4 +36,20 @@ std::string PieceName(const std::string& splitTemplate, int piece) {
   return name;
 }
 
+std::string NameBehindTemplate(const std::string& splitTemplate) {
+  std::string name = splitTemplate;
+  if (const auto at = name.find(kTrackPlaceholder); at != std::string::npos) {
+    name.erase(at, std::char_traits<char>::length(kTrackPlaceholder));
+  }
+  return name;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return {};
+  }
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace brelvik

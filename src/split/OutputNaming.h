@@ -18,5 +18,11 @@ std::string ExtractPureName(const std::string& path);
 std::string MakeTemplate(const std::string& path);
 // The template with its first "-%track%" replaced by "-" and the piece number.
 std::string PieceName(const std::string& splitTemplate, int piece);
+// The path a template was made from: its first "-%track%" taken out
+// ("/music/live-%track%.mp3" gives "/music/live.mp3"), so that MakeTemplate
+// of it gives the template again.
+std::string NameBehindTemplate(const std::string& splitTemplate);
+// The folder part of a path: up to its last "/" ("" when it has none).
+std::string FolderOf(const std::string& path);
 
 }  // namespace brelvik

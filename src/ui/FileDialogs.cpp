@@ -16,13 +16,13 @@ std::optional<QString> Answer(const QString& path) {
 
 }  // namespace
 
-std::optional<QString> QtFileDialogs::ChooseSourceFile(QWidget* parent) {
-  return Answer(QFileDialog::getOpenFileName(parent, QString(), QString(), kFilter));
+std::optional<QString> QtFileDialogs::ChooseSourceFile(QWidget* parent, const QString& folder) {
+  return Answer(QFileDialog::getOpenFileName(parent, QString(), folder, kFilter));
 }
 
 // No extension is added to a name typed without one.
-std::optional<QString> QtFileDialogs::ChooseOutputName(QWidget* parent) {
-  return Answer(QFileDialog::getSaveFileName(parent, QString(), QString(), kFilter, nullptr,
+std::optional<QString> QtFileDialogs::ChooseOutputName(QWidget* parent, const QString& proposal) {
+  return Answer(QFileDialog::getSaveFileName(parent, QString(), proposal, kFilter, nullptr,
                                              QFileDialog::DontConfirmOverwrite));
 }
 

@@ -205,7 +205,8 @@ QLabel* TMain::Label(QWidget* panel, const char* name, const QString& text, cons
 void TMain::CreateInputPanel() {
   Input_Pan = Panel(this, "Input_Pan", 2, 2, 305, 22);
   FileName_lb = Label(Input_Pan, "FileName_lb", "Source MP3 File", SmallCaptionFont(), 8, 5);
-  FileName_lb->setFixedWidth(150);
+  // Up to the open button; the arrow beside it goes once a file is open.
+  FileName_lb->setFixedWidth(270);
   Open_Lb =
       Label(Input_Pan, "Open_Lb", "Open MP3 file -->", SmallCaptionFont(), kOpenArrowStart, 5);
   QPalette red = Open_Lb->palette();
@@ -500,7 +501,13 @@ void TMain::ShowBreakpoints() {
 void TMain::ShowOutputTemplate(const std::string& splitTemplate) {
   splitTemplate_ = splitTemplate;
   Output_Lb->setToolTip(FromPath(splitTemplate_));
-  Output_Lb->setText(FromPath(FileNamePart(splitTemplate_)));
+  ShowName(Output_Lb, FromPath(FileNamePart(splitTemplate_)));
+}
+
+// A name too long for its label loses its middle to "…", so that it never runs
+// under the buttons; the hint keeps the whole path.
+void TMain::ShowName(QLabel* label, const QString& name) {
+  label->setText(label->fontMetrics().elidedText(name, Qt::ElideMiddle, label->width()));
 }
 
 void TMain::ShowPosition(std::int32_t milliseconds) {
@@ -519,7 +526,7 @@ void TMain::Open_TimerTimer() {
 
 void TMain::Open_TBClick() {
   Guarded(this, [this] {
-    const auto path = dialogs_->ChooseSourceFile(this);
+    const auto path = dialogs_->ChooseSourceFile(this, FromPath(FolderOf(sourcePath_)));
     if (path) {
       OpenSource(*path);
     }
@@ -561,7 +568,7 @@ bool TMain::OpenSource(const QString& path) {
   TrackBar->setTickInterval(mediaPlayer_->Length() / 20);
   TrackBar->setMaximum(mediaPlayer_->Length());
 
-  FileName_lb->setText(FromPath(FileNamePart(sourcePath)));
+  ShowName(FileName_lb, FromPath(FileNamePart(sourcePath)));
   sourcePath_ = sourcePath;
   FileName_lb->setToolTip(path);
 
@@ -577,7 +584,8 @@ bool TMain::OpenSource(const QString& path) {
 
 void TMain::Output_TBClick() {
   Guarded(this, [this] {
-    const auto path = dialogs_->ChooseOutputName(this);
+    const auto path =
+        dialogs_->ChooseOutputName(this, FromPath(NameBehindTemplate(splitTemplate_)));
     if (path) {
       ShowOutputTemplate(MakeTemplate(ToPath(*path)));
     }

@@ -126,6 +126,7 @@ class TMain final : public QWidget {
 
   bool OpenSource(const QString& path);
   void ShowOutputTemplate(const std::string& splitTemplate);
+  static void ShowName(QLabel* label, const QString& name);
   void ShowPosition(std::int32_t milliseconds);
   void Enter(WindowState state);
   static bool TakeAsCopy(QDropEvent* event);

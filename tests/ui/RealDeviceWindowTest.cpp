@@ -26,8 +26,8 @@ class RealDeviceWindowTest : public ::testing::Test {
     answers_.push_back(QString::fromStdString(path_));
     auto device = std::make_unique<TMediaPlayer>();
     player_ = device.get();
-    window_ =
-        std::make_unique<ui::TMain>(std::move(device), std::make_unique<ScriptedDialogs>(answers_));
+    window_ = std::make_unique<ui::TMain>(std::move(device),
+                                          std::make_unique<ScriptedDialogs>(answers_, offers_));
     window_->Open_TBClick();
     ASSERT_EQ(window_->SourcePath(), path_);
   }
@@ -44,6 +44,7 @@ class RealDeviceWindowTest : public ::testing::Test {
   TempDir dir_;
   std::string path_;
   std::deque<QString> answers_;
+  std::vector<QString> offers_;
   TMediaPlayer* player_ = nullptr;
   std::unique_ptr<ui::TMain> window_;
 };

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <vector>
 
 #include "ScriptedDevice.h"
 #include "StreamBuilder.h"
@@ -30,9 +31,16 @@ namespace brelvik::testing {
 // Answers the open and save dialogs from queues; an empty queue cancels.
 class ScriptedDialogs final : public ui::FileDialogs {
  public:
-  explicit ScriptedDialogs(std::deque<QString>& answers) : answers_(answers) {}
-  std::optional<QString> ChooseSourceFile(QWidget*) override { return Next(); }
-  std::optional<QString> ChooseOutputName(QWidget*) override { return Next(); }
+  ScriptedDialogs(std::deque<QString>& answers, std::vector<QString>& offered)
+      : answers_(answers), offered_(offered) {}
+  std::optional<QString> ChooseSourceFile(QWidget*, const QString& folder) override {
+    offered_.push_back(folder);
+    return Next();
+  }
+  std::optional<QString> ChooseOutputName(QWidget*, const QString& proposal) override {
+    offered_.push_back(proposal);
+    return Next();
+  }
 
  private:
   std::optional<QString> Next() {
@@ -44,13 +52,14 @@ class ScriptedDialogs final : public ui::FileDialogs {
     return answer;
   }
   std::deque<QString>& answers_;
+  std::vector<QString>& offered_;
 };
 
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest()
       : window_(std::make_unique<ScriptedDevice>(device_),
-                std::make_unique<ScriptedDialogs>(dialogAnswers_)) {}
+                std::make_unique<ScriptedDialogs>(dialogAnswers_, dialogOffers_)) {}
 
   template <typename Widget>
   Widget* Find(const char* name) {
@@ -90,6 +99,7 @@ class WindowTest : public ::testing::Test {
   TempDir dir_;
   ScriptedDevice::State device_;
   std::deque<QString> dialogAnswers_;
+  std::vector<QString> dialogOffers_;  // each dialog's starting folder or proposed path
   ui::TMain window_;
 };
 
