@@ -26,15 +26,25 @@ std::int64_t CutSample(const StreamLayout& layout, double milliseconds) {
 }
 
 PlanOutcome PlanCuts(const StreamLayout& layout, const std::vector<CutRequest>& requests) {
+  // Layer I and II pieces have no header frame, and players cannot open a
+  // file of a single frame; Layer III pieces always have one more.
+  const std::int64_t shortest =
+      layout.Format.LayerIndex == kLayerIII ? 1 : 2 * std::int64_t{layout.SamplesPerFrame};
   CutPlan plan;
   for (std::size_t i = 0; i < requests.size(); ++i) {
     const std::int64_t bound = CutSample(layout, requests[i].Milliseconds);
-    if (!plan.Bounds.empty() && bound <= plan.Bounds.back()) {
+    if (!plan.Bounds.empty() && bound - plan.Bounds.back() < shortest) {
+      const std::string piece = "Piece " + std::to_string(i) + " would hold ";
+      const std::string labels =
+          ": breakpoints " + requests[i - 1].Label + " and " + requests[i].Label;
+      if (bound > plan.Bounds.back()) {
+        return {std::nullopt, piece + "a single frame, too short for players to open" + labels +
+                                  " lie too close"};
+      }
       const std::string where = bound == layout.EndSample
-                                    ? "both lie at or past the end of the audio"
-                                    : "fall on the same frame";
-      return {std::nullopt, "Piece " + std::to_string(i) + " would hold no audio: breakpoints " +
-                                requests[i - 1].Label + " and " + requests[i].Label + " " + where};
+                                    ? " both lie at or past the end of the audio"
+                                    : " fall on the same frame";
+      return {std::nullopt, piece + "no audio" + labels + where};
     }
     plan.Bounds.push_back(bound);
   }

@@ -12,7 +12,7 @@
 //   - the source's ID3v1 tag with the track byte k.
 // The first piece keeps the source's own encoder delay; the piece that runs to
 // the end keeps its padding. Layer I and II have no header frame that decoders
-// honour, so their pieces are the frames alone.
+// honour, so their pieces are the frames alone (two at least).
 #pragma once
 
 #include <cstdint>
