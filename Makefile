@@ -4,7 +4,7 @@
 PRESETS := default asan
 CMAKE_FLAGS := $(if $(CI),-DBRELVIK_WARNINGS_AS_ERRORS=ON,)
 
-.PHONY: run test build deps bench fuzz format clean
+.PHONY: run test build program deps bench fuzz install uninstall package check-install format clean
 
 deps:
 	@scripts/install-deps
@@ -13,8 +13,33 @@ build: deps
 	@cmake --preset default $(CMAKE_FLAGS) >/dev/null
 	@cmake --build --preset default
 
-run: build
+# Builds the program alone, quietly (the compiler's output only when it fails).
+program: deps
+	@cmake --preset default $(CMAKE_FLAGS) >/dev/null
+	@echo "building brelvik..."
+	@cmake --build --preset default --target brelvik brelvik-split brelvik_desktop_files \
+	  >build/default/program-build.log 2>&1 || { cat build/default/program-build.log; exit 1; }
+
+run: program
 	@./build/default/src/ui/brelvik
+
+# PREFIX=/usr/local by default; `sudo make install` to install system-wide.
+PREFIX ?= /usr/local
+install: program
+	@cmake --install build/default --prefix "$(PREFIX)"
+
+uninstall:
+	@test -f build/default/install_manifest.txt || { echo "nothing installed from this tree"; exit 1; }
+	@xargs -r -d '\n' rm -fv < build/default/install_manifest.txt
+
+# The Debian package, in build/package/.
+package: program
+	@rm -rf build/package
+	@cd build/default && cpack
+	@ls build/package/*.deb
+
+check-install: program
+	@tools/check-install build/default
 
 test: deps
 	@set -e; for preset in $(PRESETS); do \

@@ -104,8 +104,10 @@ QPixmap Scissors() {
   });
 }
 
+}  // namespace
+
 // A waveform cut by a red line: the program's mark, used by the icon and the logo.
-void Mark(QPainter& p, const QRectF& box) {
+void PaintMark(QPainter& p, const QRectF& box) {
   QLinearGradient fill(box.topLeft(), box.bottomLeft());
   fill.setColorAt(0, QColor(0x2E, 0x6B, 0xC6));
   fill.setColorAt(1, QColor(0x14, 0x36, 0x70));
@@ -125,8 +127,6 @@ void Mark(QPainter& p, const QRectF& box) {
   const qreal cut = box.left() + box.width() * 0.55;
   p.drawLine(QPointF(cut, box.top() + 2), QPointF(cut, box.bottom() - 2));
 }
-
-}  // namespace
 
 std::vector<QPixmap> MediaImageList() {
   std::vector<QPixmap> images;
@@ -166,14 +166,14 @@ std::vector<QPixmap> AddImageList() {
 }
 
 QPixmap IconPicture() {
-  return Draw(32, [](QPainter& p) { Mark(p, QRectF(1, 1, 30, 30)); });
+  return Draw(32, [](QPainter& p) { PaintMark(p, QRectF(1, 1, 30, 30)); });
 }
 
 QIcon WindowIcon() {
   QIcon icon;
   for (int size : {16, 32, 64}) {
     icon.addPixmap(Draw(size, [size](QPainter& p) {
-      Mark(p, QRectF(size / 32.0, size / 32.0, size * 30 / 32.0, size * 30 / 32.0));
+      PaintMark(p, QRectF(size / 32.0, size / 32.0, size * 30 / 32.0, size * 30 / 32.0));
     }));
   }
   return icon;
@@ -185,7 +185,7 @@ QPixmap LogoPicture() {
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   p.setRenderHint(QPainter::TextAntialiasing);
-  Mark(p, QRectF(2, 6, 34, 34));
+  PaintMark(p, QRectF(2, 6, 34, 34));
   QFont title("Arial");
   title.setPixelSize(17);
   title.setBold(true);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 #include <vector>
 
@@ -31,6 +32,9 @@ std::vector<QPixmap> MediaImageList();
 // By index: 0 scissors, 1 red double arrow pointing left.
 enum AddImage { kImageScissors = 0, kImageAddArrow = 1 };
 std::vector<QPixmap> AddImageList();
+
+// The program's mark, drawn to fill the box at any size: the icon's picture.
+void PaintMark(QPainter& painter, const QRectF& box);
 
 QPixmap IconPicture();  // 32 x 32, also the window icon
 QIcon WindowIcon();
