@@ -5,8 +5,10 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "cli/CueCommand.h"
 #include "cli/ExitCodes.h"
 #include "cli/InfoCommand.h"
+#include "cli/SilencesCommand.h"
 #include "cli/SplitCommand.h"
 
 namespace brelvik {
@@ -33,10 +35,52 @@ void AddInfoCommand(CLI::App& app, InfoOptions& options) {
                  "Also walk every frame and show the real figures that exact cuts work with");
 }
 
+void AddSilenceOptions(CLI::App& command, silence::SilenceSettings& settings) {
+  command
+      .add_option("--threshold", settings.ThresholdDb,
+                  "Quieter than this is silence, in dBFS (RMS over 20 ms)")
+      ->capture_default_str()
+      ->check(CLI::Range(-150.0, 0.0));
+  command
+      .add_option("--min-length", settings.MinLengthSecs,
+                  "The shortest silence that counts, in seconds")
+      ->capture_default_str()
+      ->check(CLI::Range(0.02, 3600.0));
+}
+
+void AddSilencesCommand(CLI::App& app, SilencesOptions& options) {
+  CLI::App* silences = app.add_subcommand(
+      "silences", "List the silences in an MP3 file, each with the breakpoint at its middle");
+  silences->add_option("FILE", options.File, "The MP3 file")->required();
+  AddSilenceOptions(*silences, options.Settings);
+  silences->add_flag("--json", options.Json, "Print one JSON object");
+}
+
+void AddCueCommand(CLI::App& app, CueOptions& options) {
+  CLI::App* cue = app.add_subcommand(
+      "cue", "Write breakpoints as a cue sheet for an MP3 file, a track per piece");
+  cue->add_option("FILE", options.File, "The MP3 file")->required();
+  cue->add_option("BREAKPOINT", options.Breakpoints, "Frame numbers or times");
+  cue->add_option("-o,--output", options.Sheet,
+                  "The cue sheet to write (default: FILE's name with .cue)");
+  cue->add_flag("--to-end", options.ToEnd, "Add a breakpoint at the end of the file");
+  cue->footer(kBreakpointHelp);
+}
+
 void AddSplitCommand(CLI::App& app, SplitOptions& options) {
   CLI::App* split = app.add_subcommand("split", "Cut an MP3 file into pieces at breakpoints");
   split->add_option("FILE", options.File, "The MP3 file")->required();
-  split->add_option("BREAKPOINT", options.Breakpoints, "Frame numbers or times");
+  CLI::Option* breakpoints =
+      split->add_option("BREAKPOINT", options.Breakpoints, "Frame numbers or times");
+  CLI::Option* sheet = split->add_option(
+      "--cue", options.CueSheet,
+      "Cut where the tracks of this cue sheet for FILE start, the last one to the end");
+  CLI::Option* atSilences = split->add_flag(
+      "--at-silences", options.AtSilences,
+      "Cut in the middle of every silence (see the silences command), the last piece to the end");
+  sheet->excludes(breakpoints)->excludes(atSilences);
+  atSilences->excludes(breakpoints);
+  AddSilenceOptions(*split, options.Silences);
   split->add_option("-o,--output", options.Template,
                     "Output template; \"-%track%\" becomes \"-\" and the piece number "
                     "(default: FILE's name with -%track% before its extension)");
@@ -60,8 +104,12 @@ int RunCommandLine(int argc, char** argv) {
 
   InfoOptions info;
   SplitOptions split;
+  SilencesOptions silences;
+  CueOptions cue;
   AddInfoCommand(app, info);
   AddSplitCommand(app, split);
+  AddSilencesCommand(app, silences);
+  AddCueCommand(app, cue);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -70,6 +118,12 @@ int RunCommandLine(int argc, char** argv) {
 
   if (app.got_subcommand("info")) {
     return RunInfo(info, std::cout, std::cerr);
+  }
+  if (app.got_subcommand("silences")) {
+    return RunSilences(silences, std::cout, std::cerr);
+  }
+  if (app.got_subcommand("cue")) {
+    return RunCue(cue, std::cout, std::cerr);
   }
   split.ProgressBar = ::isatty(STDERR_FILENO) == 1;
   return RunSplit(split, std::cout, std::cerr);

@@ -62,8 +62,8 @@ ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
   return result;
 }
 
-int RunExactSplit(const SplitOptions& options, const StreamFigures& figures, std::ostream& out,
-                  std::ostream& err) {
+int RunExactSplit(const SplitOptions& options, const RequestSource& requestsFor, std::ostream& out,
+                  std::ostream& err, const std::vector<exact::PieceNames>& names) {
   exact::IndexOutcome index;
   try {
     index = exact::IndexStream(options.File);
@@ -76,8 +76,7 @@ int RunExactSplit(const SplitOptions& options, const StreamFigures& figures, std
     return kExitRefused;
   }
   const exact::StreamLayout& layout = *index.Layout;
-  const ExactRequests requests =
-      ExactRequestsOf(options.Breakpoints, options.ToEnd, figures, layout);
+  const ExactRequests requests = requestsFor(layout);
   if (!requests.Refusal.empty()) {
     err << requests.Refusal << '\n';
     return kExitRefused;
@@ -94,8 +93,8 @@ int RunExactSplit(const SplitOptions& options, const StreamFigures& figures, std
   const std::string splitTemplate = TemplateOf(options);
   return ReportPieces(splitTemplate, plan.Plan->Pieces(), options.ProgressBar, out, err,
                       [&](const SplitProgress& progress) {
-                        exact::SplitExact(options.File, layout, *plan.Plan, splitTemplate,
-                                          progress);
+                        exact::SplitExact(options.File, layout, *plan.Plan, splitTemplate, progress,
+                                          names);
                       });
 }
 

@@ -2,12 +2,14 @@
 // stream's time base and cut on real frames into whole pieces.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "cli/SplitCommand.h"
 #include "exact/CutPlan.h"
+#include "exact/PieceTags.h"
 #include "exact/StreamLayout.h"
 #include "split/StreamFigures.h"
 
@@ -24,7 +26,12 @@ struct ExactRequests {
 ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
                               const StreamFigures& figures, const exact::StreamLayout& layout);
 
-int RunExactSplit(const SplitOptions& options, const StreamFigures& figures, std::ostream& out,
-                  std::ostream& err);
+// The cuts to make, once the stream's frames are known.
+using RequestSource = std::function<ExactRequests(const exact::StreamLayout& layout)>;
+
+// Walks the source's frames, asks for the cuts and writes the pieces, named
+// in their tags from `names` where given.
+int RunExactSplit(const SplitOptions& options, const RequestSource& requestsFor, std::ostream& out,
+                  std::ostream& err, const std::vector<exact::PieceNames>& names = {});
 
 }  // namespace brelvik

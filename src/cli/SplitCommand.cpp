@@ -1,5 +1,6 @@
 #include "cli/SplitCommand.h"
 
+#include <cmath>
 #include <limits>
 #include <ostream>
 
@@ -7,7 +8,9 @@
 #include "cli/ExactSplitCommand.h"
 #include "cli/ExitCodes.h"
 #include "cli/PieceReport.h"
+#include "cli/SilencesCommand.h"
 #include "cli/StreamReport.h"
+#include "cue/CueBreakpoints.h"
 #include "split/IntegerText.h"
 #include "split/OutputNaming.h"
 #include "split/SplitEngine.h"
@@ -24,6 +27,84 @@ int WritePieces(const SplitOptions& options, std::uint16_t frameBytes, const Bre
                       });
 }
 
+// The list of a sheet, or nothing with the reason on err.
+std::optional<cue::CueSheet> SheetFor(const SplitOptions& options, std::ostream& err) {
+  const cue::CueOutcome outcome = cue::ReadCueSheet(*options.CueSheet);
+  if (!outcome.Sheet) {
+    err << outcome.Refusal << '\n';
+    return std::nullopt;
+  }
+  if (const std::string refusal =
+          cue::RefusalForAudio(*options.CueSheet, *outcome.Sheet, options.File);
+      !refusal.empty()) {
+    err << refusal << '\n';
+    return std::nullopt;
+  }
+  return outcome.Sheet;
+}
+
+ExactRequests SilenceRequests(const std::vector<silence::Silence>& silences) {
+  ExactRequests result;
+  result.Requests.push_back({0, "0"});
+  for (const silence::Silence& silence : silences) {
+    result.Requests.push_back(
+        {silence.MiddleMs(), "the silence at " + FormatTime(std::llround(silence.MiddleMs()))});
+  }
+  result.Requests.push_back({exact::kEndOfStream, "the end"});
+  return result;
+}
+
+int SplitAtSheet(const SplitOptions& options, const StreamDetails& details, std::ostream& out,
+                 std::ostream& err) {
+  const auto sheet = SheetFor(options, err);
+  if (!sheet) {
+    return kExitRefused;
+  }
+  if (options.Exact) {
+    const auto requests = [&](const exact::StreamLayout&) {
+      return ExactRequests{cue::RequestsOfSheet(*sheet), {}};
+    };
+    return RunExactSplit(options, requests, out, err, cue::NamesOfSheet(*sheet));
+  }
+  const auto end = EndFrameOrRefuse(details, err);
+  if (!end) {
+    return kExitRefused;
+  }
+  BreakpointList list;
+  if (const auto refusal = cue::FillList(*sheet, details.Figures, *end, list)) {
+    err << *refusal << '\n';
+    return kExitRefused;
+  }
+  return WritePieces(options, details.Figures.FrameBytes, list, out, err);
+}
+
+int SplitAtSilences(const SplitOptions& options, const StreamDetails& details, std::ostream& out,
+                    std::ostream& err) {
+  int code = kExitSuccess;
+  const auto silences = ScanSilences(options.File, options.Silences, err, code);
+  if (!silences) {
+    return code;
+  }
+  if (silences->empty()) {
+    err << "Nothing to split: no silences found\n";
+    return kExitRefused;
+  }
+  if (options.Exact) {
+    const auto requests = [&](const exact::StreamLayout&) { return SilenceRequests(*silences); };
+    return RunExactSplit(options, requests, out, err);
+  }
+  const auto end = EndFrameOrRefuse(details, err);
+  if (!end) {
+    return kExitRefused;
+  }
+  BreakpointList list;
+  for (const silence::Silence& silence : *silences) {
+    list.AddCurrentFrame(std::to_string(FrameOfSilence(silence, details.Figures)));
+  }
+  list.AddCurrentFrame(std::to_string(*end));
+  return WritePieces(options, details.Figures.FrameBytes, list, out, err);
+}
+
 }  // namespace
 
 std::string TemplateOf(const SplitOptions& options) {
@@ -35,11 +116,15 @@ std::string TemplateOf(const SplitOptions& options) {
   return given.find(kTrackPlaceholder) != std::string::npos ? given : MakeTemplate(given);
 }
 
-std::int64_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes) {
-  if (frameBytes == 0) {
-    return 0;
+std::optional<std::int32_t> EndFrameOrRefuse(const StreamDetails& details, std::ostream& err) {
+  const std::int64_t end = EndFrame(details.FileLength, details.Figures.FrameBytes);
+  if (end > std::numeric_limits<std::int32_t>::max()) {
+    err << "--to-end: the end of this file lies at frame " << end
+        << ", past the largest frame number, " << std::numeric_limits<std::int32_t>::max()
+        << "; give the last breakpoint as a frame number or a time instead\n";
+    return std::nullopt;
   }
-  return (fileLength + frameBytes - 1) / frameBytes;
+  return static_cast<std::int32_t>(end);
 }
 
 std::optional<std::string> AddBreakpoints(const std::vector<std::string>& texts,
@@ -67,8 +152,17 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
     return code;
   }
   const StreamDetails& details = *report.Details;
+  if (options.CueSheet) {
+    return SplitAtSheet(options, details, out, err);
+  }
+  if (options.AtSilences) {
+    return SplitAtSilences(options, details, out, err);
+  }
   if (options.Exact) {
-    return RunExactSplit(options, details.Figures, out, err);
+    const auto requests = [&](const exact::StreamLayout& layout) {
+      return ExactRequestsOf(options.Breakpoints, options.ToEnd, details.Figures, layout);
+    };
+    return RunExactSplit(options, requests, out, err);
   }
   BreakpointList list;
   if (const auto refusal = AddBreakpoints(options.Breakpoints, details.Figures, list)) {
@@ -76,14 +170,11 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
     return kExitRefused;
   }
   if (options.ToEnd) {
-    const std::int64_t end = EndFrame(details.FileLength, details.Figures.FrameBytes);
-    if (end > std::numeric_limits<std::int32_t>::max()) {
-      err << "--to-end: the end of this file lies at frame " << end
-          << ", past the largest frame number, " << std::numeric_limits<std::int32_t>::max()
-          << "; give the last breakpoint as a frame number or a time instead\n";
+    const auto end = EndFrameOrRefuse(details, err);
+    if (!end) {
       return kExitRefused;
     }
-    list.AddCurrentFrame(std::to_string(end));
+    list.AddCurrentFrame(std::to_string(*end));
   }
   if (list.Count() < 2) {
     err << "Nothing to split: give at least one breakpoint after frame 0, or --to-end\n";

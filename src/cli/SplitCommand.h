@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/StreamReport.h"
+#include "silence/SilenceFinder.h"
 #include "split/BreakpointList.h"
 #include "split/StreamFigures.h"
 
@@ -21,12 +23,17 @@ struct SplitOptions {
   bool ToEnd = false;
   bool Exact = false;  // cut on real frames at the given times, with whole pieces
   std::vector<std::string> Breakpoints;
+  // The breakpoints from a cue sheet for File instead, its last track to the end.
+  std::optional<std::string> CueSheet;
+  // The breakpoints at File's silences instead, the last piece to the end.
+  bool AtSilences = false;
+  silence::SilenceSettings Silences;
   bool ProgressBar = false;  // draw a progress bar on err
 };
 
-// The frame at or past the end of the file: a breakpoint there makes the
-// last piece end with the file.
-std::int64_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes);
+// EndFrame as a frame number of the list; nothing, with the reason on err,
+// when the file ends past the largest one.
+std::optional<std::int32_t> EndFrameOrRefuse(const StreamDetails& details, std::ostream& err);
 
 // Adds each text to the list, which starts as the single entry "0". Returns
 // the message of the first text refused, by its form or by the list's rules;

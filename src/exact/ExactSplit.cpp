@@ -325,7 +325,8 @@ PieceRecipe RecipeFor(const StreamLayout& layout, std::int64_t from, std::int64_
 }
 
 void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const CutPlan& plan,
-                const std::string& splitTemplate, const SplitProgress& progress) {
+                const std::string& splitTemplate, const SplitProgress& progress,
+                const std::vector<PieceNames>& names) {
   const int pieces = plan.Pieces();
   if (pieces < 1) {
     return;
@@ -339,6 +340,10 @@ void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const
   FrameWalker walker(window, layout.AudioStart, FormatOf(layout.Format));
   RecentFrames recent;
   Priming priming(file, recent);
+  const auto namesOf = [&names](int index) {
+    return static_cast<std::size_t>(index) < names.size() ? names[static_cast<std::size_t>(index)]
+                                                          : PieceNames{};
+  };
 
   int piece = 0;
   PieceRecipe recipe = RecipeFor(layout, plan.Bounds[0], plan.Bounds[1]);
@@ -346,11 +351,13 @@ void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const
   for (std::int64_t index = 0; piece < pieces; ++index) {
     const auto frame = walker.Next();
     if (!frame) {
-      throw EStreamError("Stream read error", sourcePath, "the file has changed while it was split");
+      throw EStreamError("Stream read error", sourcePath,
+                         "the file has changed while it was split");
     }
     if (index == recipe.FirstFrame) {
-      current = std::make_unique<ExactPiece>(PieceName(splitTemplate, piece + 1), window, layout,
-                                             recipe, tags.Id3v2For(piece + 1, pieces));
+      current =
+          std::make_unique<ExactPiece>(PieceName(splitTemplate, piece + 1), window, layout, recipe,
+                                       tags.Id3v2For(piece + 1, pieces, namesOf(piece)));
       priming.Write(*current, recipe, *frame);
     }
     recent.Push(*frame, index);

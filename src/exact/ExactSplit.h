@@ -17,8 +17,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "exact/CutPlan.h"
+#include "exact/PieceTags.h"
 #include "exact/StreamLayout.h"
 #include "split/SplitEngine.h"
 
@@ -49,7 +51,9 @@ PieceRecipe RecipeFor(const StreamLayout& layout, std::int64_t from, std::int64_
 // before anything is written), no
 // truncated piece is left under a final name, and a failure raises
 // EStreamError with the same texts, ending the split at that piece.
+// names[k - 1], where given, names piece k in its ID3v2 tag.
 void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const CutPlan& plan,
-                const std::string& splitTemplate, const SplitProgress& progress);
+                const std::string& splitTemplate, const SplitProgress& progress,
+                const std::vector<PieceNames>& names = {});
 
 }  // namespace brelvik::exact

@@ -16,6 +16,33 @@ Bytes FromByteVector(const TagLib::ByteVector& bytes) {
   return Bytes(bytes.begin(), bytes.end());
 }
 
+// Replaces the tag's frames of this id with one holding text, unless text is
+// empty. Version 2.3 tags cannot hold UTF-8, so they get UTF-16.
+void SetText(TagLib::ID3v2::Tag& tag, const TagLib::ByteVector& id, const std::string& text,
+             int version) {
+  if (text.empty()) {
+    return;
+  }
+  tag.removeFrames(id);
+  const auto encoding = version == 3 ? TagLib::String::UTF16 : TagLib::String::UTF8;
+  auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, encoding);
+  frame->setText(TagLib::String(text, TagLib::String::UTF8));
+  tag.addFrame(frame);  // the tag owns it from here
+}
+
+Bytes Rendered(TagLib::ID3v2::Tag& tag, int version, int piece, int pieces,
+               const PieceNames& names) {
+  tag.removeFrames("TRCK");
+  auto* track = new TagLib::ID3v2::TextIdentificationFrame("TRCK", TagLib::String::Latin1);
+  track->setText(std::to_string(piece) + "/" + std::to_string(pieces));
+  tag.addFrame(track);
+  SetText(tag, "TIT2", names.Title, version);
+  SetText(tag, "TPE1", names.Artist, version);
+  SetText(tag, "TALB", names.Album, version);
+  SetText(tag, "TPE2", names.AlbumArtist, version);
+  return FromByteVector(tag.render(version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4));
+}
+
 }  // namespace
 
 PieceTags::PieceTags(InputFile& source, const StreamLayout& layout) {
@@ -30,15 +57,18 @@ PieceTags::PieceTags(InputFile& source, const StreamLayout& layout) {
   }
 }
 
-Bytes PieceTags::Id3v2For(int piece, int pieces) const {
-  return id3v2_.empty() ? Bytes{} : RenumberedId3v2(id3v2_, piece, pieces);
+Bytes PieceTags::Id3v2For(int piece, int pieces, const PieceNames& names) const {
+  if (id3v2_.empty()) {
+    return names.Empty() ? Bytes{} : NewId3v2(piece, pieces, names);
+  }
+  return RenumberedId3v2(id3v2_, piece, pieces, names);
 }
 
 Bytes PieceTags::Id3v1For(int piece) const {
   return id3v1_ ? RenumberedId3v1(*id3v1_, piece) : Bytes{};
 }
 
-Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces) {
+Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces, const PieceNames& names) {
   TagLib::ByteVector bytes(reinterpret_cast<const char*>(tag.data()),
                            static_cast<unsigned int>(tag.size()));
   TagLib::ByteVectorStream stream(bytes);
@@ -47,12 +77,13 @@ Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces) {
   if (id3v2 == nullptr) {
     return tag;
   }
-  const auto version = id3v2->header()->majorVersion() == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
-  id3v2->removeFrames("TRCK");
-  auto* track = new TagLib::ID3v2::TextIdentificationFrame("TRCK", TagLib::String::Latin1);
-  track->setText(std::to_string(piece) + "/" + std::to_string(pieces));
-  id3v2->addFrame(track);  // the tag owns it from here
-  return FromByteVector(id3v2->render(version));
+  const int version = id3v2->header()->majorVersion() == 3 ? 3 : 4;
+  return Rendered(*id3v2, version, piece, pieces, names);
+}
+
+Bytes NewId3v2(int piece, int pieces, const PieceNames& names) {
+  TagLib::ID3v2::Tag tag;
+  return Rendered(tag, 4, piece, pieces, names);
 }
 
 Bytes RenumberedId3v1(const Bytes& tag, int piece) {

@@ -1,7 +1,9 @@
 // The tags each piece carries: the source's ID3v2 tag with the track number
 // set to "k/n", rendered by TagLib in the tag's own version, and the source's
 // ID3v1 tag with its track byte set to k. A source without a tag gives its
-// pieces none.
+// pieces none, unless a piece is given names of its own (a cue sheet's title
+// and performer): those go over the source tag's, in a tag made for them
+// when the source has none.
 #pragma once
 
 #include <cstdint>
@@ -16,12 +18,24 @@ namespace brelvik::exact {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Names for one piece's ID3v2 tag, UTF-8; an empty one leaves the tag's as it is.
+struct PieceNames {
+  std::string Title;        // TIT2
+  std::string Artist;       // TPE1
+  std::string Album;        // TALB
+  std::string AlbumArtist;  // TPE2
+
+  bool Empty() const {
+    return Title.empty() && Artist.empty() && Album.empty() && AlbumArtist.empty();
+  }
+};
+
 class PieceTags {
  public:
   // Reads the source's tags where the layout found them.
   PieceTags(InputFile& source, const StreamLayout& layout);
 
-  Bytes Id3v2For(int piece, int pieces) const;
+  Bytes Id3v2For(int piece, int pieces, const PieceNames& names = {}) const;
   Bytes Id3v1For(int piece) const;
 
  private:
@@ -29,10 +43,13 @@ class PieceTags {
   std::optional<Bytes> id3v1_;
 };
 
-// The ID3v2 tag in these bytes with its track number set to "piece/pieces"
-// and nothing else changed; the bytes as they are when TagLib cannot read
-// them as a tag.
-Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces);
+// The ID3v2 tag in these bytes with its track number set to "piece/pieces",
+// the given names set and nothing else changed; the bytes as they are when
+// TagLib cannot read them as a tag.
+Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces, const PieceNames& names = {});
+
+// A new ID3v2.4 tag holding the track number and the names.
+Bytes NewId3v2(int piece, int pieces, const PieceNames& names);
 
 // The 128-byte ID3v1 tag with its track byte (ID3v1.1) set to piece, which
 // takes the last two bytes of the comment; unchanged for piece numbers above 255.

@@ -52,4 +52,11 @@ PositionTexts SetDataPosition(std::int32_t milliseconds, const StreamFigures& fi
   return {time, std::to_string(MSecToFrames(milliseconds, figures.FrameBytes, figures.Kbps))};
 }
 
+std::int64_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes) {
+  if (frameBytes == 0) {
+    return 0;
+  }
+  return (fileLength + frameBytes - 1) / frameBytes;
+}
+
 }  // namespace brelvik

@@ -28,6 +28,10 @@ std::int32_t MSecToFrames(std::int32_t milliseconds, std::uint16_t frameBytes, s
 // (frames × frame bytes × 8) div kbit/s, truncating; 0 without figures.
 std::int32_t FramesToMSec(std::int32_t frames, std::uint16_t frameBytes, std::uint16_t kbps);
 
+// The frame at or past the end of a file of this length: a breakpoint there
+// makes the last piece end with the file.
+std::int64_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes);
+
 // The two texts that show a playback position: the time of day that many
 // milliseconds after midnight ("HH:MM:SS", wrapping at 24 hours) and the frame number.
 struct PositionTexts {

@@ -26,4 +26,9 @@ std::optional<QString> QtFileDialogs::ChooseOutputName(QWidget* parent, const QS
                                              QFileDialog::DontConfirmOverwrite));
 }
 
+std::optional<QString> QtFileDialogs::ChooseCueSheetName(QWidget* parent, const QString& proposal) {
+  return Answer(QFileDialog::getSaveFileName(parent, QString(), proposal,
+                                             QStringLiteral("cue sheets (*.cue);;All files (*)")));
+}
+
 }  // namespace brelvik::ui

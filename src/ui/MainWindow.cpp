@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
@@ -26,6 +28,7 @@
 #include <optional>
 
 #include "analysis/MPEGaudio.h"
+#include "cue/CueBreakpoints.h"
 #include "exact/ExactSplit.h"
 #include "playback/PlaybackDevice.h"
 #include "split/OutputNaming.h"
@@ -34,6 +37,7 @@
 #include "ui/ErrorReports.h"
 #include "ui/FileDialogs.h"
 #include "ui/Pictures.h"
+#include "ui/SilenceScan.h"
 
 namespace brelvik::ui {
 namespace {
@@ -48,6 +52,8 @@ constexpr std::int32_t kPreviewMs = 3000;
 // While playing, a track bar further than this from the device's position
 // was moved by the user, and the device follows it.
 constexpr std::int32_t kFollowToleranceMs = 500;
+// The progress bar's steps while silences are searched for.
+constexpr int kScanSteps = 1000;
 
 QString FromPath(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
@@ -156,6 +162,9 @@ void TMain::closeEvent(QCloseEvent* event) {
   if (state_ == WindowState::Splitting) {
     event->ignore();
     return;
+  }
+  if (state_ == WindowState::Scanning) {
+    StopScan_KeyPress();
   }
   FormClose();
   event->accept();
@@ -427,6 +436,16 @@ void TMain::CreateShortcuts() {
   hint(Open_TB, "Ctrl+O");
   hint(Split_Tb, "Ctrl+S");
 
+  const auto key = [this](const QKeySequence& keys, const char* name, void (TMain::*handler)()) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setObjectName(name);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
+  };
+  key(Qt::CTRL | Qt::Key_E, "SaveCueSheet_Shortcut", &TMain::SaveCueSheet_KeyPress);
+  key(Qt::CTRL | Qt::Key_L, "FindSilences_Shortcut", &TMain::FindSilences_KeyPress);
+  key(Qt::Key_Escape, "StopScan_Shortcut", &TMain::StopScan_KeyPress);
+
   auto* remove = new QShortcut(QKeySequence::Delete, this);
   remove->setObjectName("Delete_Shortcut");
   connect(remove, &QShortcut::activated, this, [this] {
@@ -456,20 +475,29 @@ void TMain::AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyO
 // What each state shows and runs: the usable panels, the timers and the
 // transport buttons' images.
 void TMain::Enter(WindowState state) {
+  // The busy cursor stays for the whole search for silences; a split sets
+  // its own for as long as it runs.
+  if ((state == WindowState::Scanning) != (state_ == WindowState::Scanning)) {
+    if (state == WindowState::Scanning) {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+      QApplication::restoreOverrideCursor();
+    }
+  }
   state_ = state;
   const bool noFile = state == WindowState::NoFile;
-  const bool splitting = state == WindowState::Splitting;
+  const bool busy = state == WindowState::Splitting || state == WindowState::Scanning;
   const bool previewing = state == WindowState::Previewing;
   const bool following = state == WindowState::Playing || state == WindowState::Paused;
 
-  Input_Pan->setEnabled(!splitting);
-  Media_Pan->setEnabled(!noFile && !splitting && !previewing);
+  Input_Pan->setEnabled(!busy);
+  Media_Pan->setEnabled(!noFile && !busy && !previewing);
   for (QFrame* panel : {Break_Pan, AddMan_Pan, Output_Pan}) {
-    panel->setEnabled(!noFile && !splitting);
+    panel->setEnabled(!noFile && !busy);
   }
-  ExactCuts_CB->setEnabled(!splitting);
-  Output_Lb->setVisible(!splitting);
-  ProgressBar->setVisible(splitting);
+  ExactCuts_CB->setEnabled(!busy);
+  Output_Lb->setVisible(!busy);
+  ProgressBar->setVisible(busy);
   Open_Lb->setVisible(noFile);
 
   SetTimer(Open_Timer, noFile);
@@ -538,6 +566,9 @@ void TMain::OpenFile(const QString& path) {
 }
 
 bool TMain::OpenSource(const QString& path) {
+  if (path.endsWith(".cue", Qt::CaseInsensitive)) {
+    return OpenCueSheet(path);
+  }
   const std::string sourcePath = ToPath(path);
   if (!analyser_ || !analyser_->Analyse(sourcePath)) {
     return false;
@@ -576,6 +607,8 @@ bool TMain::OpenSource(const QString& path) {
   Time_lb->setText("00:00:00");
   Frame_LB->setText("0");
   breakpoints_.Reset();
+  sheet_.reset();
+  markedTimes_.clear();
   ShowBreakpoints();
   figures_ = SetDataMpeg(*analyser_);
   Enter(WindowState::Stopped);
@@ -646,15 +679,22 @@ std::string TMain::SplitExactPieces(const SplitProgress& progress) {
     return index.Refusal;
   }
   std::vector<exact::CutRequest> requests;
+  std::vector<exact::PieceNames> names;
   for (int i = 0; i < breakpoints_.Count(); ++i) {
-    requests.push_back(
-        {exact::FrameNumberMs(breakpoints_.Value(i), figures_), breakpoints_.Text(i)});
+    const std::int32_t frame = breakpoints_.Value(i);
+    const auto marked = markedTimes_.find(frame);
+    const double ms =
+        marked != markedTimes_.end() ? marked->second : exact::FrameNumberMs(frame, figures_);
+    requests.push_back({ms, breakpoints_.Text(i)});
+    if (sheet_) {
+      names.push_back(cue::NamesAt(*sheet_, frame, figures_));
+    }
   }
   const exact::PlanOutcome plan = exact::PlanCuts(*index.Layout, requests);
   if (!plan.Plan) {
     return plan.Refusal;
   }
-  exact::SplitExact(sourcePath_, *index.Layout, *plan.Plan, splitTemplate_, progress);
+  exact::SplitExact(sourcePath_, *index.Layout, *plan.Plan, splitTemplate_, progress, names);
   return {};
 }
 
@@ -887,12 +927,13 @@ void TMain::EndPreview() {
 
 namespace {
 
+// An MP3 file, or a cue sheet that names one.
 std::optional<QString> DroppedMp3(const QMimeData* data) {
   if (data == nullptr || data->urls().size() != 1 || !data->urls().front().isLocalFile()) {
     return std::nullopt;
   }
   const QString path = data->urls().front().toLocalFile();
-  if (!path.endsWith(".mp3", Qt::CaseInsensitive)) {
+  if (!path.endsWith(".mp3", Qt::CaseInsensitive) && !path.endsWith(".cue", Qt::CaseInsensitive)) {
     return std::nullopt;
   }
   return path;
@@ -926,6 +967,130 @@ void TMain::dropEvent(QDropEvent* event) {
   if (path && Input_Pan->isEnabled() && TakeAsCopy(event)) {
     OpenFile(*path);
   }
+}
+
+// A cue sheet opens the MP3 it names and fills the list with its tracks.
+bool TMain::OpenCueSheet(const QString& path) {
+  const std::string sheetPath = ToPath(path);
+  const cue::CueOutcome outcome = cue::ReadCueSheet(sheetPath);
+  if (!outcome.Sheet) {
+    ShowErrorBox(this, QString::fromStdString(outcome.Refusal));
+    return false;
+  }
+  const std::string audioPath = cue::AudioPathOf(sheetPath, *outcome.Sheet);
+  if (!QFileInfo(FromPath(audioPath)).isFile()) {
+    ShowErrorBox(
+        this, "The cue sheet " + path + " is for " + FromPath(audioPath) + ", which is not there");
+    return false;
+  }
+  if (!OpenSource(FromPath(audioPath))) {
+    return false;
+  }
+  TakeSheet(*outcome.Sheet);
+  return true;
+}
+
+void TMain::TakeSheet(const cue::CueSheet& sheet) {
+  const std::int32_t end = EndOfFileFrame();
+  const auto refusal = cue::FillList(sheet, figures_, end, breakpoints_);
+  sheet_ = sheet;
+  for (const cue::CueTrack& track : sheet.Tracks) {
+    markedTimes_[cue::FrameOfTime(track.StartMs, figures_)] = track.StartMs;
+  }
+  if (sheet.EndMs) {
+    markedTimes_[cue::FrameOfTime(*sheet.EndMs, figures_)] = *sheet.EndMs;
+  } else {
+    markedTimes_[end] = exact::kEndOfStream;
+  }
+  ShowBreakpoints();
+  if (refusal) {
+    ShowErrorBox(this, QString::fromStdString(*refusal));
+  }
+}
+
+// The frame at the end of the file, as --to-end takes it on the command line.
+std::int32_t TMain::EndOfFileFrame() const {
+  const std::int64_t end = EndFrame(QFileInfo(FromPath(sourcePath_)).size(), figures_.FrameBytes);
+  return Saturated(end);
+}
+
+void TMain::SaveCueSheet_KeyPress() {
+  if (state_ == WindowState::NoFile || state_ == WindowState::Splitting ||
+      state_ == WindowState::Scanning) {
+    return;
+  }
+  const auto chosen = dialogs_->ChooseCueSheetName(this, FromPath(cue::SheetPathFor(sourcePath_)));
+  if (!chosen) {
+    return;
+  }
+  const std::string sheetPath = ToPath(*chosen);
+  if (IsSameFile(sheetPath, sourcePath_)) {
+    ShowErrorBox(this, "The cue sheet would overwrite the MP3 file " + FromPath(sourcePath_));
+    return;
+  }
+  cue::WriteCueSheet(
+      sheetPath, cue::SheetOfList(breakpoints_, figures_, sourcePath_, EndOfFileFrame(), sheet_));
+}
+
+void TMain::FindSilences_KeyPress() {
+  if (state_ == WindowState::NoFile || state_ == WindowState::Splitting ||
+      state_ == WindowState::Scanning) {
+    return;
+  }
+  EndPreview();
+  mediaPlayer_->Stop();
+  ProgressBar->setMaximum(kScanSteps);
+  ProgressBar->setValue(0);
+  Enter(WindowState::Scanning);
+  SilenceScan::Reports reports;
+  reports.Progress = [this](int serial, double fraction) { ScanProgressed(serial, fraction); };
+  reports.Found = [this](int serial, const std::vector<silence::Silence>& silences) {
+    Guarded(this, [&] { SilencesFound(serial, silences); });
+  };
+  reports.Failed = [this](int serial, const QString& error) { ScanFailed(serial, error); };
+  scan_ = std::make_unique<SilenceScan>(this, ++scanSerial_, sourcePath_,
+                                        silence::SilenceSettings{}, std::move(reports));
+}
+
+void TMain::StopScan_KeyPress() {
+  if (state_ != WindowState::Scanning) {
+    return;
+  }
+  scan_.reset();
+  Enter(WindowState::Stopped);
+}
+
+void TMain::ScanProgressed(int serial, double fraction) {
+  if (serial == scanSerial_ && state_ == WindowState::Scanning) {
+    ProgressBar->setValue(static_cast<int>(fraction * kScanSteps));
+  }
+}
+
+void TMain::SilencesFound(int serial, const std::vector<silence::Silence>& silences) {
+  if (serial != scanSerial_ || state_ != WindowState::Scanning) {
+    return;
+  }
+  scan_.reset();
+  Enter(WindowState::Stopped);
+  for (const silence::Silence& silence : silences) {
+    const std::int32_t frame = cue::FrameOfTime(silence.MiddleMs(), figures_);
+    breakpoints_.AddCurrentFrame(std::to_string(frame));
+    markedTimes_[frame] = silence.MiddleMs();
+  }
+  ShowBreakpoints();
+  if (silences.empty()) {
+    QMessageBox::information(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
+                             "No silences found");
+  }
+}
+
+void TMain::ScanFailed(int serial, const QString& error) {
+  if (serial != scanSerial_ || state_ != WindowState::Scanning) {
+    return;
+  }
+  scan_.reset();
+  Enter(WindowState::Stopped);
+  ShowErrorBox(this, error);
 }
 
 }  // namespace brelvik::ui

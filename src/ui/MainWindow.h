@@ -4,10 +4,14 @@
 #pragma once
 
 #include <QWidget>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cue/CueSheet.h"
+#include "silence/SilenceFinder.h"
 #include "split/BreakpointList.h"
 #include "split/SplitEngine.h"
 #include "split/StreamFigures.h"
@@ -34,10 +38,11 @@ class TMPEGaudio;
 namespace brelvik::ui {
 
 class FileDialogs;
+class SilenceScan;
 
 // What the window is doing; the usable panels, the running timers and the
 // transport buttons' images follow from it.
-enum class WindowState { NoFile, Stopped, Playing, Paused, Previewing, Splitting };
+enum class WindowState { NoFile, Stopped, Playing, Paused, Previewing, Splitting, Scanning };
 
 class TMain final : public QWidget {
   Q_OBJECT
@@ -80,6 +85,13 @@ class TMain final : public QWidget {
   void SetTrackBarPosition(int position);
   // Opens a file as the open button does once the dialog has answered.
   void OpenFile(const QString& path);
+  // Ctrl+E: saves the list as a cue sheet for the opened file.
+  void SaveCueSheet_KeyPress();
+  // Ctrl+L: finds the silences off the window's thread and adds a breakpoint
+  // in the middle of each; Esc stops the search.
+  void FindSilences_KeyPress();
+  void StopScan_KeyPress();
+
   // The program was asked to end (SIGINT, SIGTERM, SIGHUP): closes the
   // window, after the piece being written when a split runs.
   void EndOnSignal();
@@ -95,6 +107,9 @@ class TMain final : public QWidget {
   PlaybackDevice& MediaPlayer() { return *mediaPlayer_; }
   std::int32_t PreviewEnd() const { return previewEnd_; }
   std::int32_t PreviewReturn() const { return previewReturn_; }
+  // The times that entries from a cue sheet or a silence stand for, which
+  // exact cuts use as they are.
+  const std::map<std::int32_t, double>& MarkedTimes() const { return markedTimes_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -133,6 +148,12 @@ class TMain final : public QWidget {
   static void SetTimer(QTimer* timer, bool on);
   std::string SplitLocked();
   std::string SplitExactPieces(const SplitProgress& progress);
+  bool OpenCueSheet(const QString& path);
+  void TakeSheet(const cue::CueSheet& sheet);
+  std::int32_t EndOfFileFrame() const;
+  void ScanProgressed(int serial, double fraction);
+  void SilencesFound(int serial, const std::vector<silence::Silence>& silences);
+  void ScanFailed(int serial, const QString& error);
 
   std::unique_ptr<TMPEGaudio> analyser_;
   std::unique_ptr<PlaybackDevice> mediaPlayer_;
@@ -147,6 +168,10 @@ class TMain final : public QWidget {
   bool interruptSplit_ = false;
   std::int32_t previewEnd_ = 0;
   std::int32_t previewReturn_ = 0;
+  std::optional<cue::CueSheet> sheet_;  // the sheet the list was filled from
+  std::map<std::int32_t, double> markedTimes_;
+  std::unique_ptr<SilenceScan> scan_;
+  int scanSerial_ = 0;
 
   QFrame* Input_Pan = nullptr;
   QFrame* Media_Pan = nullptr;

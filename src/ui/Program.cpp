@@ -29,7 +29,8 @@ StartRequest ParseCommandLine(const QStringList& arguments) {
     // Qt names the program from an application object, which there is none
     // of yet.
     const QString text = parser.helpText();
-    return {StartRequest::Kind::Help, {},
+    return {StartRequest::Kind::Help,
+            {},
             "Usage: " + kName + " [options] [FILE]" + text.mid(text.indexOf('\n'))};
   }
   if (parser.isSet(version)) {

@@ -101,6 +101,17 @@ int main(int argc, char** argv) {
                            "596:31:23.647", "0:59:59.999", "-5", "+12", "1:60", "1:05."}) {
     seeds.Add("breakpoint_text", Text(text));
   }
+  for (const char* sheet :
+       {"PERFORMER \"Band\"\r\nTITLE \"Live\"\r\nFILE \"live.mp3\" WAVE\r\n  TRACK 01 AUDIO\r\n"
+        "    TITLE \"One\"\r\n    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    INDEX 00 "
+        "03:58:40\r\n    INDEX 01 04:00:00\r\n",
+        "REM END 12:00:00\nFILE set.mp3 MP3\nTRACK 1 AUDIO\nINDEX 01 0:0:0\nTRACK 2 AUDIO\n"
+        "FLAGS DCP\nPREGAP 00:02:00\nINDEX 01 125:00:74\n",
+        "\xEF\xBB\xBF"
+        "FILE \"caf\xE9.mp3\" MP3\n TRACK 01 AUDIO\n TITLE \"Ni\xC3\xB1o\"\n INDEX 01 "
+        "00:01:00\n"}) {
+    seeds.Add("cue_sheet", Text(sheet));
+  }
   // Add "120" typed against 1,000 frames, add the current frame "50",
   // select the second entry, delete it, reset.
   seeds.Add("breakpoint_list", {1, '1', '2', '0', 0, 0, 0, 3, 232, 0, '5', '0', 0, 2, 2, 3, 4});

@@ -41,6 +41,10 @@ class ScriptedDialogs final : public ui::FileDialogs {
     offered_.push_back(proposal);
     return Next();
   }
+  std::optional<QString> ChooseCueSheetName(QWidget*, const QString& proposal) override {
+    offered_.push_back(proposal);
+    return Next();
+  }
 
  private:
   std::optional<QString> Next() {

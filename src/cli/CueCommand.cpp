@@ -1,0 +1,53 @@
+#include "cli/CueCommand.h"
+
+#include <ostream>
+
+#include "cli/ExitCodes.h"
+#include "cli/SplitCommand.h"
+#include "cli/StreamReport.h"
+#include "cue/CueBreakpoints.h"
+#include "split/FileStreams.h"
+
+namespace brelvik {
+
+int RunCue(const CueOptions& options, std::ostream& out, std::ostream& err) {
+  const StreamReport report = AnalyseSource(options.File);
+  if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
+    err << AnalysisMessage(report) << '\n';
+    return code;
+  }
+  const StreamDetails& details = *report.Details;
+  BreakpointList list;
+  if (const auto refusal = AddBreakpoints(options.Breakpoints, details.Figures, list)) {
+    err << *refusal << '\n';
+    return kExitRefused;
+  }
+  const auto end = EndFrameOrRefuse(details, err);
+  if (!end) {
+    return kExitRefused;
+  }
+  if (options.ToEnd) {
+    list.AddCurrentFrame(std::to_string(*end));
+  }
+  if (list.Count() < 2) {
+    err << "Nothing to write: give at least one breakpoint after frame 0, or --to-end\n";
+    return kExitRefused;
+  }
+  const std::string sheetPath = options.Sheet.value_or(cue::SheetPathFor(options.File));
+  if (IsSameFile(sheetPath, options.File)) {
+    err << "The cue sheet " << sheetPath << " would overwrite the MP3 file\n";
+    return kExitRefused;
+  }
+  const cue::CueSheet sheet =
+      cue::SheetOfList(list, details.Figures, options.File, *end, std::nullopt);
+  try {
+    cue::WriteCueSheet(sheetPath, sheet);
+  } catch (const EStreamError& error) {
+    err << error.Detailed() << '\n';
+    return kExitWriteFailed;
+  }
+  out << sheetPath << ": " << sheet.Tracks.size() << " tracks\n";
+  return kExitSuccess;
+}
+
+}  // namespace brelvik

@@ -1,0 +1,138 @@
+#include "cue/CueBreakpoints.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "split/IntegerText.h"
+
+namespace brelvik::cue {
+namespace {
+
+std::string LabelOf(const CueTrack& track) {
+  return "track " + std::to_string(track.Number) + " (" + CueTime(track.StartMs) + ")";
+}
+
+exact::PieceNames AlbumNames(const CueSheet& sheet) {
+  return {{}, {}, sheet.Title, sheet.Performer};
+}
+
+exact::PieceNames TrackNames(const CueSheet& sheet, const CueTrack& track) {
+  exact::PieceNames names = AlbumNames(sheet);
+  names.Title = track.Title;
+  names.Artist = track.Performer.empty() ? sheet.Performer : track.Performer;
+  return names;
+}
+
+}  // namespace
+
+std::int32_t FrameOfTime(double ms, const StreamFigures& figures) {
+  // Past 24 days the position cannot go; such a time is the largest there is.
+  constexpr double kLargest = std::numeric_limits<std::int32_t>::max();
+  const double whole = std::clamp(std::round(ms), 0.0, kLargest);
+  return MSecToFrames(static_cast<std::int32_t>(whole), figures.FrameBytes, figures.Kbps);
+}
+
+double TimeOfFrame(std::int32_t frame, const StreamFigures& figures) {
+  const double shown = exact::FrameNumberMs(frame, figures);
+  long first = std::lround(std::ceil(shown * kCueFramesPerSecond / 1000.0 - 1e-9));
+  for (long cueFrame = std::max(0L, first - 1); cueFrame <= first + 2; ++cueFrame) {
+    if (FrameOfTime(CueFramesMs(cueFrame), figures) == frame) {
+      return CueFramesMs(cueFrame);
+    }
+  }
+  return CueFramesMs(first);  // frames shorter than a CD frame: the nearest there is
+}
+
+std::optional<std::string> FillList(const CueSheet& sheet, const StreamFigures& figures,
+                                    std::int32_t endFrame, BreakpointList& list) {
+  const auto add = [&](const std::string& label, std::int32_t frame) -> std::optional<std::string> {
+    try {
+      const AddOutcome outcome = list.AddTypedFrame(std::to_string(frame), figures.FrameTotal);
+      if (!outcome.Refusal.empty()) {
+        return label + ": " + outcome.Refusal + FrameCountReason(figures.FrameTotal);
+      }
+    } catch (const EConvertError& error) {
+      return label + ": " + error.what();
+    }
+    return std::nullopt;
+  };
+  for (const CueTrack& track : sheet.Tracks) {
+    if (auto refusal = add(LabelOf(track), FrameOfTime(track.StartMs, figures))) {
+      return refusal;
+    }
+  }
+  if (sheet.EndMs) {
+    return add("the sheet's end (" + CueTime(*sheet.EndMs) + ")",
+               FrameOfTime(*sheet.EndMs, figures));
+  }
+  list.AddCurrentFrame(std::to_string(endFrame));
+  return std::nullopt;
+}
+
+std::vector<exact::CutRequest> RequestsOfSheet(const CueSheet& sheet) {
+  std::vector<exact::CutRequest> requests;
+  if (sheet.Tracks.front().StartMs > 0) {
+    requests.push_back({0, "0"});
+  }
+  for (const CueTrack& track : sheet.Tracks) {
+    requests.push_back({track.StartMs, LabelOf(track)});
+  }
+  if (sheet.EndMs) {
+    requests.push_back({*sheet.EndMs, "the sheet's end, " + CueTime(*sheet.EndMs)});
+  } else {
+    requests.push_back({exact::kEndOfStream, "the end"});
+  }
+  return requests;
+}
+
+std::vector<exact::PieceNames> NamesOfSheet(const CueSheet& sheet) {
+  std::vector<exact::PieceNames> names;
+  if (sheet.Tracks.front().StartMs > 0) {
+    names.push_back(AlbumNames(sheet));
+  }
+  for (const CueTrack& track : sheet.Tracks) {
+    names.push_back(TrackNames(sheet, track));
+  }
+  return names;
+}
+
+exact::PieceNames NamesAt(const CueSheet& sheet, std::int32_t frame, const StreamFigures& figures) {
+  for (const CueTrack& track : sheet.Tracks) {
+    if (FrameOfTime(track.StartMs, figures) == frame) {
+      return TrackNames(sheet, track);
+    }
+  }
+  return AlbumNames(sheet);
+}
+
+CueSheet SheetOfList(const BreakpointList& list, const StreamFigures& figures,
+                     const std::string& audioPath, std::int32_t endFrame,
+                     const std::optional<CueSheet>& known) {
+  CueSheet sheet;
+  sheet.File = audioPath;
+  if (known) {
+    sheet.Title = known->Title;
+    sheet.Performer = known->Performer;
+  }
+  for (int i = 0; i + 1 < list.Count(); ++i) {
+    CueTrack track;
+    track.Number = i + 1;
+    track.StartMs = TimeOfFrame(list.Value(i), figures);
+    if (known) {
+      for (const CueTrack& named : known->Tracks) {
+        if (FrameOfTime(named.StartMs, figures) == list.Value(i)) {
+          track.Title = named.Title;
+          track.Performer = named.Performer;
+        }
+      }
+    }
+    sheet.Tracks.push_back(track);
+  }
+  if (list.Count() > 0 && list.Value(list.Count() - 1) < endFrame) {
+    sheet.EndMs = TimeOfFrame(list.Value(list.Count() - 1), figures);
+  }
+  return sheet;
+}
+
+}  // namespace brelvik::cue

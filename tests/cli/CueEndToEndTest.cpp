@@ -1,0 +1,210 @@
+// `brelvik-split cue`, `split --cue`, `silences` and `split --at-silences`,
+// run as a program on files encoded with lame.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "CliRun.h"
+#include "Lame.h"
+#include "ReferenceDecode.h"
+#include "SoxAudio.h"
+#include "TempDir.h"
+
+namespace brelvik::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A 10-second constant-rate file, shared by the cue tests.
+class CueCommand : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir;
+    source_ = new std::string(
+        EncodeWithLame(*dir_, "concert", {.Seconds = 10.0, .LameArgs = {"-b", "128"}}));
+  }
+  static void TearDownTestSuite() {
+    delete source_;
+    delete dir_;
+  }
+  void TearDown() override {
+    for (const auto& entry : std::filesystem::directory_iterator(dir_->Path())) {
+      const std::string name = entry.path().filename().string();
+      if (name.find('-') != std::string::npos || entry.path().extension() == ".cue") {
+        std::filesystem::remove(entry.path());
+      }
+    }
+  }
+
+  static std::string Piece(const std::string& stem, int k) {
+    return dir_->File(stem + "-" + std::to_string(k) + ".mp3");
+  }
+
+  static TempDir* dir_;
+  static std::string* source_;
+};
+
+TempDir* CueCommand::dir_ = nullptr;
+std::string* CueCommand::source_ = nullptr;
+
+TEST_F(CueCommand, AWrittenSheetSplitsAsItsBreakpointsDo) {
+  const CommandResult written = RunSplitter({"cue", *source_, "0:02.5", "150", "--to-end"});
+  ASSERT_EQ(written.ExitCode, 0) << written.Err;
+  const std::string sheet = dir_->File("concert.cue");
+  EXPECT_EQ(written.Out, sheet + ": 3 tracks\n");
+
+  ASSERT_EQ(
+      RunSplitter({"split", *source_, "0:02.5", "150", "--to-end", "-o", dir_->File("direct.mp3")})
+          .ExitCode,
+      0);
+  const CommandResult fromSheet =
+      RunSplitter({"split", *source_, "--cue", sheet, "-o", dir_->File("sheet.mp3")});
+  ASSERT_EQ(fromSheet.ExitCode, 0) << fromSheet.Err;
+  for (int k = 1; k <= 3; ++k) {
+    EXPECT_EQ(ReadBytes(Piece("direct", k)), ReadBytes(Piece("sheet", k))) << "piece " << k;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Piece("sheet", 4)));
+}
+
+TEST_F(CueCommand, AListThatStopsShortOfTheEndKeepsItsLastBreakpoint) {
+  ASSERT_EQ(RunSplitter({"cue", *source_, "100", "200", "-o", dir_->File("short.cue")}).ExitCode,
+            0);
+  ASSERT_EQ(RunSplitter({"split", *source_, "--cue", dir_->File("short.cue")}).ExitCode, 0);
+  EXPECT_EQ(std::filesystem::file_size(Piece("concert", 2)), 100u * 417u);
+  EXPECT_FALSE(std::filesystem::exists(Piece("concert", 3)));
+}
+
+TEST_F(CueCommand, ExactPiecesCarryTheSheetsNames) {
+  WriteText(dir_->File("named.cue"),
+            "PERFORMER \"The Band\"\r\nTITLE \"Live\"\r\nFILE \"concert.mp3\" MP3\r\n"
+            "  TRACK 01 AUDIO\r\n    TITLE \"Opening\"\r\n    INDEX 01 00:00:00\r\n"
+            "  TRACK 02 AUDIO\r\n    TITLE \"Caf\xE9\"\r\n    PERFORMER \"Guest\"\r\n"
+            "    INDEX 01 00:04:30\r\n");
+  const CommandResult result =
+      RunSplitter({"split", *source_, "--cue", dir_->File("named.cue"), "--exact"});
+  ASSERT_EQ(result.ExitCode, 0) << result.Err;
+  const struct {
+    const char* Title;
+    const char* Artist;
+  } expected[] = {{"Opening", "The Band"}, {"Caf\xC3\xA9", "Guest"}};
+  for (int k = 1; k <= 2; ++k) {
+    TagLib::MPEG::File piece(Piece("concert", k).c_str());
+    ASSERT_TRUE(piece.hasID3v2Tag()) << k;
+    const auto* tag = piece.ID3v2Tag();
+    EXPECT_EQ(tag->title().to8Bit(true), expected[k - 1].Title);
+    // The track's performer, or the album's when the track names none.
+    EXPECT_EQ(tag->artist().to8Bit(true), k == 2 ? "Guest" : "The Band");
+    EXPECT_EQ(tag->album().to8Bit(true), "Live");
+    EXPECT_EQ(tag->track(), static_cast<unsigned>(k));
+  }
+  // The second piece starts where the sheet says, 4.4 s in, to half a frame.
+  const ReferenceDecode first = DecodeAsPlayer(Piece("concert", 1));
+  EXPECT_NEAR(static_cast<double>(first.Frames()), 4.4 * 44100, 576);
+}
+
+TEST_F(CueCommand, SheetsThatDoNotFitAreRefusedBeforeWriting) {
+  WriteText(dir_->File("other.cue"),
+            "FILE \"other.mp3\" MP3\n TRACK 01 AUDIO\n INDEX 01 00:00:00\n");
+  WriteText(dir_->File("late.cue"),
+            "FILE \"concert.mp3\" MP3\n TRACK 01 AUDIO\n INDEX 01 00:00:00\n"
+            " TRACK 02 AUDIO\n INDEX 01 05:00:00\n");
+  const struct {
+    std::string Sheet;
+    std::vector<std::string> Extra;
+    std::string Says;
+  } cases[] = {
+      {"other.cue", {}, "is for " + dir_->File("other.mp3") + ", not for " + *source_},
+      {"late.cue", {}, "track 2 (05:00:00): Maximum number of frames"},
+      {"missing.cue", {}, "missing.cue"},
+  };
+  for (const auto& c : cases) {
+    const CommandResult result = RunSplitter({"split", *source_, "--cue", dir_->File(c.Sheet)});
+    EXPECT_EQ(result.ExitCode, 1) << c.Sheet;
+    EXPECT_THAT(result.Err, HasSubstr(c.Says));
+    EXPECT_FALSE(std::filesystem::exists(Piece("concert", 1)));
+  }
+  // A sheet comes instead of breakpoints, not beside them.
+  const CommandResult both =
+      RunSplitter({"split", *source_, "--cue", dir_->File("late.cue"), "100"});
+  EXPECT_GT(both.ExitCode, 3);
+  // The sheet never takes the MP3's place.
+  const CommandResult over = RunSplitter({"cue", *source_, "100", "-o", *source_});
+  EXPECT_EQ(over.ExitCode, 1);
+  EXPECT_THAT(over.Err, HasSubstr("would overwrite the MP3 file"));
+}
+
+// 2 s of tone, 1.5 s of silence, 2 s of tone, 0.4 s of silence (too short),
+// 2 s of tone, 2 s of silence, 1.5 s of tone.
+SoundLayout Pauses() {
+  return {44100,
+          2,
+          {{2000, "sine 440 vol 0.5"},
+           {1500, ""},
+           {2000, "sine 660 vol 0.5"},
+           {400, ""},
+           {2000, "sine 550 vol 0.5"},
+           {2000, ""},
+           {1500, "sine 330 vol 0.5"}}};
+}
+
+TEST(SilencesCommand, ListsTheLongPausesAndSplitsAtTheirMiddles) {
+  TempDir dir;
+  const SoundLayout layout = Pauses();
+  const std::string path = EncodeSoundLayout(dir, "radio", layout, {"-b", "128"});
+
+  const CommandResult listed = RunSplitter({"silences", path, "--json"});
+  ASSERT_EQ(listed.ExitCode, 0) << listed.Err;
+  const auto json = nlohmann::json::parse(listed.Out);
+  EXPECT_EQ(json["threshold_db"], -50.0);
+  const auto& silences = json["silences"];
+  ASSERT_EQ(silences.size(), 2u) << listed.Out;
+  const std::size_t parts[] = {1, 5};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const double start = layout.StartMs(parts[i]);
+    const double end = layout.EndMs(parts[i]);
+    EXPECT_NEAR(silences[i]["start_ms"].get<double>(), start, 20.0);
+    EXPECT_NEAR(silences[i]["start_ms"].get<double>() + silences[i]["length_ms"].get<double>(), end,
+                20.0);
+    EXPECT_NEAR(silences[i]["milliseconds"].get<double>(), (start + end) / 2, 20.0);
+  }
+
+  // A longer minimum leaves only the 2-second pause.
+  const CommandResult longer = RunSplitter({"silences", path, "--min-length", "1.8"});
+  ASSERT_EQ(longer.ExitCode, 0) << longer.Err;
+  EXPECT_THAT(longer.Out, HasSubstr("0:08.9"));  // its middle, 8.9 s in
+  EXPECT_THAT(longer.Out, ::testing::Not(HasSubstr("0:02.7")));
+
+  const CommandResult split = RunSplitter({"split", path, "--at-silences", "--exact"});
+  ASSERT_EQ(split.ExitCode, 0) << split.Err;
+  const ReferenceDecode source = DecodeAsPlayer(path);
+  std::int64_t joined = 0;
+  for (int k = 1; k <= 3; ++k) {
+    joined += DecodeAsPlayer(dir.File("radio-" + std::to_string(k) + ".mp3")).Frames();
+  }
+  EXPECT_EQ(joined, source.Frames());
+  EXPECT_FALSE(std::filesystem::exists(dir.File("radio-4.mp3")));
+}
+
+TEST(SilencesCommand, AFileWithoutPausesSplitsNothing) {
+  TempDir dir;
+  const std::string path = EncodeWithLame(dir, "tone", {.Seconds = 3.0, .LameArgs = {"-b", "96"}});
+  const CommandResult listed = RunSplitter({"silences", path});
+  EXPECT_EQ(listed.ExitCode, 0);
+  EXPECT_EQ(listed.Out, "No silences found\n");
+  const CommandResult split = RunSplitter({"split", path, "--at-silences"});
+  EXPECT_EQ(split.ExitCode, 1);
+  EXPECT_EQ(split.Err, "Nothing to split: no silences found\n");
+  EXPECT_GT(RunSplitter({"silences", path, "--threshold", "12"}).ExitCode, 3);
+}
+
+}  // namespace
+}  // namespace brelvik::testing

@@ -1,0 +1,306 @@
+// Cue sheets as the common rippers and players write them, read into tracks;
+// sheets that cannot be used, refused with their reason; and the breakpoint
+// list written as a sheet and read back into the same list.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "cue/CueBreakpoints.h"
+#include "cue/CueSheet.h"
+
+namespace brelvik::cue {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using testing::TempDir;
+
+struct Style {
+  const char* Name;
+  std::string Text;
+  std::string File;
+  std::vector<double> StartsMs;
+  std::vector<std::string> Titles;
+  std::vector<std::string> Performers;
+  std::string Album;
+  std::string AlbumPerformer;
+};
+
+void PrintTo(const Style& style, std::ostream* out) {
+  *out << style.Name;
+}
+
+const Style kStyles[] = {
+    {"RipperWithCrLfAndPregaps",
+     "REM GENRE Rock\r\nREM DATE 1999\r\nREM DISCID 860B640B\r\nREM COMMENT \"ExactAudioCopy "
+     "v1.6\"\r\n"
+     "PERFORMER \"The Band\"\r\nTITLE \"Live at the Hall\"\r\nFILE \"Live at the Hall.mp3\" "
+     "WAVE\r\n"
+     "  TRACK 01 AUDIO\r\n    TITLE \"Opening\"\r\n    PERFORMER \"The Band\"\r\n"
+     "    INDEX 01 00:00:00\r\n"
+     "  TRACK 02 AUDIO\r\n    TITLE \"Second Song\"\r\n    PERFORMER \"The Band\"\r\n"
+     "    INDEX 00 03:58:40\r\n    INDEX 01 04:00:00\r\n"
+     "  TRACK 03 AUDIO\r\n    TITLE \"Encore\"\r\n    PERFORMER \"Guest\"\r\n"
+     "    INDEX 00 09:10:00\r\n    INDEX 01 09:12:37\r\n",
+     "Live at the Hall.mp3",
+     {0, 240000, 552000 + 37 * 1000.0 / 75},
+     {"Opening", "Second Song", "Encore"},
+     {"The Band", "The Band", "Guest"},
+     "Live at the Hall",
+     "The Band"},
+    {"UnquotedNamesAndLfOnly",
+     "FILE set.mp3 MP3\nTRACK 1 AUDIO\nTITLE Intro\nINDEX 01 00:00:00\n"
+     "TRACK 2 AUDIO\nTITLE Outro\nINDEX 01 1:02:03\n",
+     "set.mp3",
+     {0, 62000 + 3 * 1000.0 / 75},
+     {"Intro", "Outro"},
+     {"", ""},
+     "",
+     ""},
+    {"Latin1Text",
+     "PERFORMER \"Caf\xE9 Orchestra\"\nFILE \"caf\xE9.mp3\" MP3\n  TRACK 01 AUDIO\n"
+     "    TITLE \"Ni\xF1o\"\n    INDEX 01 00:01:00\n",
+     "caf\xC3\xA9.mp3",
+     {1000},
+     {"Ni\xC3\xB1o"},
+     {""},
+     "",
+     "Caf\xC3\xA9 Orchestra"},
+    {"Utf8WithByteOrderMark",
+     "\xEF\xBB\xBFTITLE \"\xE6\x97\xA5\xE6\x9C\xAC\"\nFILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n"
+     "    TITLE \"\xC3\x85ngstr\xC3\xB6m\"\n    INDEX 01 00:00:00\n  TRACK 02 AUDIO\n"
+     "    INDEX 01 00:30:74\n",
+     "a.mp3",
+     {0, 30000 + 74 * 1000.0 / 75},
+     {"\xC3\x85ngstr\xC3\xB6m", ""},
+     {"", ""},
+     "\xE6\x97\xA5\xE6\x9C\xAC",
+     ""},
+    {"FlagsAndPregapAndLongMinutes",
+     "FILE \"book.mp3\" MP3\n  TRACK 01 AUDIO\n    FLAGS DCP\n    INDEX 01 00:00:00\n"
+     "  TRACK 02 AUDIO\n    PREGAP 00:02:00\n    INDEX 01 125:00:00\n",
+     "book.mp3",
+     {0, 125 * 60000.0},
+     {"", ""},
+     {"", ""},
+     "",
+     ""},
+};
+
+class CueStyles : public ::testing::TestWithParam<Style> {};
+
+TEST_P(CueStyles, ReadIntoTracks) {
+  const Style& style = GetParam();
+  const CueOutcome outcome = ParseCueSheet(style.Text, "test.cue");
+  ASSERT_TRUE(outcome.Sheet) << outcome.Refusal;
+  const CueSheet& sheet = *outcome.Sheet;
+  EXPECT_EQ(sheet.File, style.File);
+  EXPECT_EQ(sheet.Title, style.Album);
+  EXPECT_EQ(sheet.Performer, style.AlbumPerformer);
+  ASSERT_EQ(sheet.Tracks.size(), style.StartsMs.size());
+  for (std::size_t i = 0; i < sheet.Tracks.size(); ++i) {
+    EXPECT_NEAR(sheet.Tracks[i].StartMs, style.StartsMs[i], 1e-6) << "track " << i + 1;
+    EXPECT_EQ(sheet.Tracks[i].Title, style.Titles[i]) << "track " << i + 1;
+    EXPECT_EQ(sheet.Tracks[i].Performer, style.Performers[i]) << "track " << i + 1;
+  }
+  EXPECT_FALSE(sheet.EndMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, CueStyles, ::testing::ValuesIn(kStyles),
+                         [](const auto& param) { return std::string(param.param.Name); });
+
+struct BadSheet {
+  const char* Name;
+  std::string Text;
+  const char* Why;
+};
+
+const BadSheet kBadSheets[] = {
+    {"NoTracks", "FILE \"a.mp3\" MP3\nTITLE \"x\"\n", "holds no audio track"},
+    {"NoIndexOne", "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n",
+     "holds no audio track with an INDEX 01"},
+    {"TwoFiles",
+     "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+     "FILE \"b.mp3\" MP3\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
+     "more than one file"},
+    {"OutOfOrder",
+     "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:10:00\n"
+     "  TRACK 02 AUDIO\n    INDEX 01 00:05:00\n",
+     "not after the track before it"},
+    {"NotASheet", "Hello, this is a letter.\nRegards\n", "holds no audio track"},
+    {"BrokenTrackNumber", "FILE \"a.mp3\" MP3\n  TRACK xx AUDIO\n    INDEX 01 00:00:00\n",
+     "cannot be read (bad character"},
+    {"TrackWithoutMode",
+     "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n  TRACK 02\n",
+     "cannot be read (syntax error)"},
+    {"Binary", std::string("FILE \"a.mp3\" MP3\n\0\x01\x02", 20), "binary data"},
+    {"Empty", "", "holds no audio track"},
+};
+
+class BadSheets : public ::testing::TestWithParam<BadSheet> {};
+
+TEST_P(BadSheets, AreRefusedWithTheirReason) {
+  const CueOutcome outcome = ParseCueSheet(GetParam().Text, "bad.cue");
+  EXPECT_FALSE(outcome.Sheet);
+  EXPECT_THAT(outcome.Refusal, HasSubstr("The cue sheet bad.cue"));
+  EXPECT_THAT(outcome.Refusal, HasSubstr(GetParam().Why));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sheets, BadSheets, ::testing::ValuesIn(kBadSheets),
+                         [](const auto& param) { return std::string(param.param.Name); });
+
+// libcue's scanner keeps its state from one sheet to the next.
+TEST(CueStyles, ASheetEndingInARemarkLeavesTheNextSheetReadable) {
+  const std::string sheet = "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
+  ASSERT_TRUE(ParseCueSheet(sheet + "REM COMMENT no line end", "first.cue").Sheet);
+  const CueOutcome next = ParseCueSheet(sheet, "next.cue");
+  ASSERT_TRUE(next.Sheet) << next.Refusal;
+  EXPECT_EQ(next.Sheet->File, "a.mp3");
+}
+
+TEST(CueFiles, ReadingRefusesWhatIsNoSheetFile) {
+  TempDir dir;
+  EXPECT_THAT(ReadCueSheet(dir.File("missing.cue")).Refusal, HasSubstr("missing.cue"));
+  EXPECT_THAT(ReadCueSheet(dir.Path().string()).Refusal, HasSubstr("not a regular file"));
+  testing::WriteBytes(dir.File("huge.cue"), testing::Bytes(2 << 20, 'A'));
+  EXPECT_THAT(ReadCueSheet(dir.File("huge.cue")).Refusal, HasSubstr("too large"));
+}
+
+TEST(CueFiles, TheSheetNamesItsAudioInItsOwnFolder) {
+  TempDir dir;
+  testing::WriteBytes(dir.File("live.mp3"), {1, 2, 3});
+  testing::WriteBytes(dir.File("other.mp3"), {1, 2, 3});
+  CueSheet sheet;
+  sheet.File = "C:\\Rips\\live.mp3";  // written on another system
+  const std::string sheetPath = dir.File("live.cue");
+  EXPECT_EQ(AudioPathOf(sheetPath, sheet), dir.File("live.mp3"));
+  EXPECT_EQ(RefusalForAudio(sheetPath, sheet, dir.File("live.mp3")), "");
+  EXPECT_THAT(RefusalForAudio(sheetPath, sheet, dir.File("other.mp3")),
+              HasSubstr("is for " + dir.File("live.mp3") + ", not for " + dir.File("other.mp3")));
+}
+
+TEST(CueTimes, AreWrittenToTheNearestCdFrame) {
+  EXPECT_EQ(CueTime(0), "00:00:00");
+  EXPECT_EQ(CueTime(1000.0 / 75 * 0.6), "00:00:01");
+  EXPECT_EQ(CueTime(59999), "01:00:00");
+  EXPECT_EQ(CueTime(125 * 60000.0 + 13.3), "125:00:01");
+  EXPECT_EQ(CueTime(-5), "00:00:00");
+}
+
+TEST(CueTimes, HugeTimesSaturateInsteadOfOverflowing) {
+  const StreamFigures figures{128, 417, 1000, 26};
+  const std::int32_t largest = FrameOfTime(std::numeric_limits<std::int32_t>::max(), figures);
+  EXPECT_EQ(FrameOfTime(1e15, figures), largest);
+  EXPECT_EQ(FrameOfTime(-20, figures), 0);
+}
+
+// Figures of common files: 128 and 320 kbit/s at 44.1 kHz, 64 kbit/s at
+// 22.05 kHz, 32 kbit/s at 8 kHz (frames of 72 ms, longer than a CD frame).
+const StreamFigures kFigures[] = {
+    {128, 417, 10000, 26}, {320, 1044, 10000, 26}, {64, 208, 10000, 26}, {32, 288, 10000, 72}};
+
+class ListRoundTrip : public ::testing::TestWithParam<StreamFigures> {};
+
+TEST_P(ListRoundTrip, EveryFrameNumberReadsBack) {
+  const StreamFigures& figures = GetParam();
+  for (std::int32_t frame = 0; frame < 3000; ++frame) {
+    const double ms = CueFramesMs(std::lround(TimeOfFrame(frame, figures) * 75 / 1000));
+    ASSERT_EQ(FrameOfTime(ms, figures), frame) << CueTime(ms);
+  }
+}
+
+TEST_P(ListRoundTrip, AWrittenSheetReadsBackIntoTheSameList) {
+  const StreamFigures& figures = GetParam();
+  constexpr std::int32_t kEnd = 9001;
+  for (const std::vector<std::string>& entries :
+       {std::vector<std::string>{"0", "1", "1200", "2401", "7777", "9001"},
+        std::vector<std::string>{"0", "333", "4000"}, std::vector<std::string>{"0", "9001"}}) {
+    BreakpointList list;
+    for (const std::string& entry : entries) {
+      list.AddCurrentFrame(entry);
+    }
+    const CueSheet written = SheetOfList(list, figures, "/music/set.mp3", kEnd, std::nullopt);
+    const CueOutcome read = ParseCueSheet(CueSheetText(written), "set.cue");
+    ASSERT_TRUE(read.Sheet) << read.Refusal;
+    EXPECT_EQ(read.Sheet->File, "set.mp3");
+
+    BreakpointList filled;
+    ASSERT_FALSE(FillList(*read.Sheet, figures, kEnd, filled));
+    EXPECT_THAT(filled.Texts(), ElementsAreArray(entries));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Figures, ListRoundTrip, ::testing::ValuesIn(kFigures),
+                         [](const auto& param) {
+                           return std::to_string(param.param.Kbps) + "kbps" +
+                                  std::to_string(param.param.FrameBytes) + "bytes";
+                         });
+
+TEST(SheetOfList, KeepsTheNamesOfTheTracksItCameFrom) {
+  const StreamFigures figures{128, 417, 30000, 26};
+  const CueOutcome read = ParseCueSheet(kStyles[0].Text, "live.cue");
+  ASSERT_TRUE(read.Sheet);
+  BreakpointList list;
+  ASSERT_FALSE(FillList(*read.Sheet, figures, 30000, list));
+  list.AddCurrentFrame("15000");  // one more, by ear
+  const CueSheet written = SheetOfList(list, figures, "live.mp3", 30000, read.Sheet);
+  const CueOutcome again = ParseCueSheet(CueSheetText(written), "live.cue");
+  ASSERT_TRUE(again.Sheet) << again.Refusal;
+  EXPECT_EQ(again.Sheet->Title, "Live at the Hall");
+  EXPECT_EQ(again.Sheet->Performer, "The Band");
+  std::vector<std::string> titles;
+  for (const CueTrack& track : again.Sheet->Tracks) {
+    titles.push_back(track.Title);
+  }
+  EXPECT_THAT(titles, ElementsAre("Opening", "Second Song", "", "Encore"));
+}
+
+TEST(FillList, RefusesATrackPastTheFrameCountNamingIt) {
+  const StreamFigures figures{128, 417, 1000, 26};                    // 26 s of frames
+  const CueOutcome read = ParseCueSheet(kStyles[1].Text, "set.cue");  // track 2 at 1:02:03
+  ASSERT_TRUE(read.Sheet);
+  BreakpointList list;
+  const auto refusal = FillList(*read.Sheet, figures, 1000, list);
+  ASSERT_TRUE(refusal);
+  EXPECT_THAT(*refusal, HasSubstr("track 2 (01:02:03)"));
+  EXPECT_THAT(*refusal, HasSubstr("1000"));
+}
+
+TEST(ExactRequests, TakeTheSheetsTimesAsTheyAreAndNameEachPiece) {
+  const CueOutcome read = ParseCueSheet(kStyles[2].Text, "cafe.cue");  // one track at 0:01
+  ASSERT_TRUE(read.Sheet);
+  const auto requests = RequestsOfSheet(*read.Sheet);
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[0].Milliseconds, 0);
+  EXPECT_EQ(requests[1].Milliseconds, 1000);
+  EXPECT_EQ(requests[2].Milliseconds, exact::kEndOfStream);
+  const auto names = NamesOfSheet(*read.Sheet);
+  ASSERT_EQ(names.size(), 2u);  // the lead-in, then the track
+  EXPECT_EQ(names[0].Title, "");
+  EXPECT_EQ(names[0].AlbumArtist, "Caf\xC3\xA9 Orchestra");
+  EXPECT_EQ(names[1].Title, "Ni\xC3\xB1o");
+}
+
+// Names are written so that they read back: a backslash would escape the
+// closing quotation mark.
+TEST(WriteCueSheet, WritesTheTextAndNeverADevice) {
+  TempDir dir;
+  CueSheet sheet;
+  sheet.File = "/music/a.mp3";
+  sheet.Tracks = {{1, 0, "One\\", ""}, {2, 61000, "", "Two's \"artist\""}};
+  WriteCueSheet(dir.File("a.cue"), sheet);
+  const auto bytes = testing::ReadBytes(dir.File("a.cue"));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+            "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    TITLE \"One/\"\n    INDEX 01 00:00:00\n"
+            "  TRACK 02 AUDIO\n    PERFORMER \"Two's 'artist'\"\n    INDEX 01 01:01:00\n");
+  EXPECT_THROW(WriteCueSheet("/dev/null", sheet), EStreamError);
+}
+
+}  // namespace
+}  // namespace brelvik::cue

@@ -1,0 +1,178 @@
+// Marking faster in the window: a cue sheet opened or dropped fills the list,
+// Ctrl+E saves the list as one, and Ctrl+L proposes a breakpoint at every
+// silence, found off the window's thread and stopped with Esc.
+#include <gmock/gmock.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QFrame>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "ModalBoxes.h"
+#include "SoxAudio.h"
+#include "WindowFixture.h"
+#include "cue/CueSheet.h"
+
+namespace brelvik::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ui::WindowState;
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// The fixture's file: 100 frames of 417 bytes at 128 kbit/s, 26.06 ms each.
+// Track 2 at 1 s is frame 38, the file ends at frame 100.
+constexpr const char* kSheet =
+    "TITLE \"Night\"\r\nFILE \"live.mp3\" MP3\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n"
+    "  TRACK 02 AUDIO\r\n    TITLE \"Late\"\r\n    INDEX 01 00:01:00\r\n";
+
+class CueSheetWindowTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    device_.Length = 2606;
+    WriteMp3("live.mp3", 100);
+    WriteText(dir_.File("live.cue"), kSheet);
+  }
+};
+
+TEST_F(CueSheetWindowTest, OpeningASheetOpensItsMp3AndFillsTheList) {
+  OpenThroughDialog(dir_.File("live.cue"));
+  EXPECT_EQ(window_.SourcePath(), dir_.File("live.mp3"));
+  EXPECT_EQ(window_.State(), WindowState::Stopped);
+  EXPECT_THAT(ListTexts(), ElementsAre("0", "38", "100"));
+  // Exact cuts take the sheet's times as they are, and the end as the end.
+  EXPECT_EQ(window_.MarkedTimes().at(38), 1000.0);
+  EXPECT_TRUE(std::isinf(window_.MarkedTimes().at(100)));
+}
+
+TEST_F(CueSheetWindowTest, ADroppedSheetOpensAsWell) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir_.File("live.cue")))});
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window_, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window_, &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  EXPECT_EQ(window_.SourcePath(), dir_.File("live.mp3"));
+  EXPECT_THAT(ListTexts(), ElementsAre("0", "38", "100"));
+}
+
+TEST_F(CueSheetWindowTest, SheetsThatCannotBeUsedSayWhy) {
+  WriteText(dir_.File("gone.cue"), "FILE \"gone.mp3\" MP3\n TRACK 01 AUDIO\n INDEX 01 00:00:00\n");
+  WriteText(dir_.File("empty.cue"), "FILE \"live.mp3\" MP3\n");
+  for (const char* sheet : {"gone.cue", "empty.cue"}) {
+    ModalBoxes boxes;
+    OpenThroughDialog(dir_.File(sheet));
+    ASSERT_EQ(boxes.Seen().size(), 1u) << sheet;
+    EXPECT_EQ(boxes.Seen()[0].Title, "Error");
+    EXPECT_THAT(boxes.Seen()[0].Text.toStdString(), HasSubstr(dir_.File(sheet)));
+    EXPECT_EQ(window_.State(), WindowState::NoFile);
+  }
+}
+
+TEST_F(CueSheetWindowTest, CtrlESavesTheListAsASheetThatReadsBack) {
+  OpenThroughDialog(dir_.File("live.mp3"));
+  window_.Breakpoints().AddTypedFrame("12", 100);
+  window_.Breakpoints().AddTypedFrame("77", 100);
+  window_.ShowBreakpoints();
+  dialogAnswers_.push_back(QString::fromStdString(dir_.File("saved.cue")));
+  window_.SaveCueSheet_KeyPress();
+  EXPECT_EQ(dialogOffers_.back().toStdString(), dir_.File("live.cue"));
+
+  OpenThroughDialog(dir_.File("saved.cue"));
+  EXPECT_THAT(ListTexts(), ElementsAre("0", "12", "77"));
+  // The sheet remembers where the list stopped, short of the file's end.
+  const auto read = cue::ReadCueSheet(dir_.File("saved.cue"));
+  ASSERT_TRUE(read.Sheet);
+  EXPECT_EQ(read.Sheet->Tracks.size(), 2u);
+  EXPECT_TRUE(read.Sheet->EndMs);
+}
+
+// 1.5 s of tone, 1.2 s of silence, 1.5 s of tone, 1.5 s of silence, 1 s of tone.
+SoundLayout TwoPauses() {
+  return {44100,
+          1,
+          {{1500, "sine 440 vol 0.5"},
+           {1200, ""},
+           {1500, "sine 550 vol 0.5"},
+           {1500, ""},
+           {1000, "sine 660 vol 0.5"}}};
+}
+
+class SilencesWindowTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    path_ = EncodeSoundLayout(dir_, "tape", TwoPauses(), {"-b", "128"});
+    device_.Length = 6700;
+    OpenThroughDialog(path_);
+    ASSERT_EQ(window_.State(), WindowState::Stopped);
+  }
+  bool WaitForScanEnd() {
+    return QTest::qWaitFor([this] { return window_.State() != WindowState::Scanning; }, 20000);
+  }
+  void ExpectBusy(bool busy) {
+    EXPECT_EQ(window_.State() == WindowState::Scanning, busy);
+    EXPECT_EQ(Find<QProgressBar>("ProgressBar")->isVisible(), busy);
+    EXPECT_EQ(Find<QFrame>("Input_Pan")->isEnabled(), !busy);
+    EXPECT_EQ(Find<QFrame>("Break_Pan")->isEnabled(), !busy);
+    EXPECT_EQ(QApplication::overrideCursor() != nullptr, busy);
+  }
+
+  std::string path_;
+};
+
+TEST_F(SilencesWindowTest, CtrlLAddsABreakpointInTheMiddleOfEachSilence) {
+  window_.show();
+  window_.FindSilences_KeyPress();
+  ExpectBusy(true);
+  ASSERT_TRUE(WaitForScanEnd());
+  ExpectBusy(false);
+  const SoundLayout layout = TwoPauses();
+  const std::vector<double> middles = {(layout.StartMs(1) + layout.EndMs(1)) / 2,
+                                       (layout.StartMs(3) + layout.EndMs(3)) / 2};
+  ASSERT_EQ(window_.Breakpoints().Count(), 3) << ListTexts().join(",").toStdString();
+  for (int i = 0; i < 2; ++i) {
+    const std::int32_t frame = window_.Breakpoints().Value(i + 1);
+    EXPECT_NEAR(window_.MarkedTimes().at(frame), middles[static_cast<std::size_t>(i)], 20.0);
+    // The entry is the frame the position display shows at that time.
+    EXPECT_EQ(frame, MSecToFrames(static_cast<std::int32_t>(window_.MarkedTimes().at(frame)),
+                                  window_.Figures().FrameBytes, window_.Figures().Kbps));
+  }
+  // The proposals can be heard like any other entry.
+  Find<QListWidget>("BreakpointsList")->setCurrentRow(1);
+  window_.Play3safter1Click();
+  EXPECT_EQ(window_.State(), WindowState::Previewing);
+}
+
+TEST_F(SilencesWindowTest, EscStopsTheSearchAndLeavesTheListAsItWas) {
+  window_.show();
+  window_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+  QTest::keyClick(&window_, Qt::Key_L, Qt::ControlModifier);
+  ASSERT_EQ(window_.State(), WindowState::Scanning);
+  QTest::keyClick(&window_, Qt::Key_Escape);
+  ExpectBusy(false);
+  QTest::qWait(300);  // whatever the stopped search still reports is ignored
+  EXPECT_THAT(ListTexts(), ElementsAre("0"));
+  EXPECT_EQ(window_.State(), WindowState::Stopped);
+}
+
+TEST_F(SilencesWindowTest, ClosingTheWindowStopsTheSearch) {
+  window_.show();
+  window_.FindSilences_KeyPress();
+  EXPECT_TRUE(window_.close());
+  ExpectBusy(false);
+}
+
+}  // namespace
+}  // namespace brelvik::testing
