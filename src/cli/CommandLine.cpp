@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cmath>
 #include <iostream>
 
 #include "cli/CueCommand.h"
@@ -35,17 +36,28 @@ void AddInfoCommand(CLI::App& app, InfoOptions& options) {
                  "Also walk every frame and show the real figures that exact cuts work with");
 }
 
+// CLI::Range lets "nan" through: no comparison with it is true.
+const CLI::Validator kFinite(
+    [](const std::string& text) {
+      try {
+        return std::isfinite(std::stod(text)) ? std::string() : "not a finite number: " + text;
+      } catch (const std::exception&) {
+        return "not a number: " + text;
+      }
+    },
+    "FINITE");
+
 void AddSilenceOptions(CLI::App& command, silence::SilenceSettings& settings) {
   command
       .add_option("--threshold", settings.ThresholdDb,
                   "Quieter than this is silence, in dBFS (RMS over 20 ms)")
       ->capture_default_str()
-      ->check(CLI::Range(-150.0, 0.0));
+      ->check(kFinite & CLI::Range(-150.0, 0.0));
   command
       .add_option("--min-length", settings.MinLengthSecs,
                   "The shortest silence that counts, in seconds")
       ->capture_default_str()
-      ->check(CLI::Range(0.02, 3600.0));
+      ->check(kFinite & CLI::Range(0.02, 3600.0));
 }
 
 void AddSilencesCommand(CLI::App& app, SilencesOptions& options) {

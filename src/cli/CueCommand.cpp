@@ -33,6 +33,10 @@ int RunCue(const CueOptions& options, std::ostream& out, std::ostream& err) {
     err << "Nothing to write: give at least one breakpoint after frame 0, or --to-end\n";
     return kExitRefused;
   }
+  if (list.Count() - 1 > cue::kMostTracks) {
+    err << cue::TooManyTracks(list.Count() - 1) << '\n';
+    return kExitRefused;
+  }
   const std::string sheetPath = options.Sheet.value_or(cue::SheetPathFor(options.File));
   if (IsSameFile(sheetPath, options.File)) {
     err << "The cue sheet " << sheetPath << " would overwrite the MP3 file\n";

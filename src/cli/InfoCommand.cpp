@@ -116,7 +116,7 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     if (exact) {
       AddExactJson(*exact, json);
     }
-    out << json.dump(2) << '\n';
+    out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
   } else {
     Lines lines = ReportLines(report);
     if (exact) {

@@ -58,7 +58,7 @@ void PrintJson(const SilencesOptions& options, const std::vector<silence::Silenc
       {"min_length_secs", options.Settings.MinLengthSecs},
       {"silences", list},
   };
-  out << json.dump(2) << '\n';
+  out << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }
 
 }  // namespace

@@ -47,14 +47,10 @@ double TimeOfFrame(std::int32_t frame, const StreamFigures& figures) {
 std::optional<std::string> FillList(const CueSheet& sheet, const StreamFigures& figures,
                                     std::int32_t endFrame, BreakpointList& list) {
   const auto add = [&](const std::string& label, std::int32_t frame) -> std::optional<std::string> {
-    try {
-      const AddOutcome outcome = list.AddTypedFrame(std::to_string(frame), figures.FrameTotal);
-      if (!outcome.Refusal.empty()) {
-        return label + ": " + outcome.Refusal + FrameCountReason(figures.FrameTotal);
-      }
-    } catch (const EConvertError& error) {
-      return label + ": " + error.what();
+    if (frame > endFrame) {
+      return label + " lies past the end of the file, frame " + std::to_string(endFrame);
     }
+    list.AddCurrentFrame(std::to_string(frame));
     return std::nullopt;
   };
   for (const CueTrack& track : sheet.Tracks) {
@@ -115,10 +111,17 @@ CueSheet SheetOfList(const BreakpointList& list, const StreamFigures& figures,
     sheet.Title = known->Title;
     sheet.Performer = known->Performer;
   }
+  // Where list frames are shorter than CD frames, two entries can share the
+  // nearest CD frame; the later one moves on, as a sheet's times ascend.
+  long previous = -1;
+  const auto ascending = [&previous](double ms) {
+    previous = std::max(previous + 1, std::lround(ms * kCueFramesPerSecond / 1000.0));
+    return CueFramesMs(previous);
+  };
   for (int i = 0; i + 1 < list.Count(); ++i) {
     CueTrack track;
     track.Number = i + 1;
-    track.StartMs = TimeOfFrame(list.Value(i), figures);
+    track.StartMs = ascending(TimeOfFrame(list.Value(i), figures));
     if (known) {
       for (const CueTrack& named : known->Tracks) {
         if (FrameOfTime(named.StartMs, figures) == list.Value(i)) {
@@ -130,7 +133,7 @@ CueSheet SheetOfList(const BreakpointList& list, const StreamFigures& figures,
     sheet.Tracks.push_back(track);
   }
   if (list.Count() > 0 && list.Value(list.Count() - 1) < endFrame) {
-    sheet.EndMs = TimeOfFrame(list.Value(list.Count() - 1), figures);
+    sheet.EndMs = ascending(TimeOfFrame(list.Value(list.Count() - 1), figures));
   }
   return sheet;
 }

@@ -25,9 +25,9 @@ std::int32_t FrameOfTime(double ms, const StreamFigures& figures);
 double TimeOfFrame(std::int32_t frame, const StreamFigures& figures);
 
 // Fills the list (which starts as "0") with a sheet's frame numbers: each
-// track's start is checked against the frame count as a typed breakpoint is,
-// the end of the file is taken as --to-end takes it. Returns why a track was
-// refused ("track 3 (12:04:33): Maximum number of frames: ..."), or nothing.
+// track's start as a typed time becomes one, and the end of the file
+// (endFrame) as --to-end takes it. Returns why a track was refused ("track 3
+// (12:04:33) lies past the end of the file, frame 2100"), or nothing.
 std::optional<std::string> FillList(const CueSheet& sheet, const StreamFigures& figures,
                                     std::int32_t endFrame, BreakpointList& list);
 
@@ -46,9 +46,9 @@ std::vector<exact::PieceNames> NamesOfSheet(const CueSheet& sheet);
 exact::PieceNames NamesAt(const CueSheet& sheet, std::int32_t frame, const StreamFigures& figures);
 
 // The list as a sheet for the audio file: one track per piece, starting at
-// its breakpoint; a list that stops short of endFrame keeps its last
-// breakpoint in the sheet's end remark. Tracks keep the titles and performers
-// of `known`'s tracks that start on the same frame, and its album's.
+// its breakpoint (one CD frame after the track before at least); a list that stops short of
+// endFrame keeps its last breakpoint in the sheet's end remark. Tracks keep the titles and
+// performers of `known`'s tracks that start on the same frame, and its album's.
 CueSheet SheetOfList(const BreakpointList& list, const StreamFigures& figures,
                      const std::string& audioPath, std::int32_t endFrame,
                      const std::optional<CueSheet>& known);

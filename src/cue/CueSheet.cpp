@@ -151,7 +151,10 @@ std::optional<double> EndRemark(std::string_view text) {
   return std::nullopt;
 }
 
-bool HasTrackLine(const std::string& text) {
+// The lines that start with TRACK, in any letter case: libcue keeps no more
+// than kMostTracks of them and gives no sign of the rest.
+int TrackLines(const std::string& text) {
+  int count = 0;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     const auto start = line.find_first_not_of(" \t");
@@ -159,12 +162,10 @@ bool HasTrackLine(const std::string& text) {
       std::string word = line.substr(start, 5);
       std::transform(word.begin(), word.end(), word.begin(),
                      [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-      if (word == "TRACK") {
-        return true;
-      }
+      count += word == "TRACK" ? 1 : 0;
     }
   }
-  return false;
+  return count;
 }
 
 // The file name part of a FILE line's name; sheets written on other systems
@@ -246,6 +247,11 @@ CueOutcome SheetOf(const Cd& cd, const std::string& name) {
 
 }  // namespace
 
+std::string TooManyTracks(int tracks) {
+  return "A cue sheet holds at most " + std::to_string(kMostTracks) + " tracks; this list makes " +
+         std::to_string(tracks) + " pieces";
+}
+
 double CueFramesMs(long frames) {
   return static_cast<double>(frames) * 1000.0 / kCueFramesPerSecond;
 }
@@ -265,8 +271,13 @@ CueOutcome ParseCueSheet(std::string_view text, const std::string& name) {
     return Refuse(name, "is not a cue sheet (it holds binary data)");
   }
   // libcue calls a sheet without tracks a syntax error; say what is missing.
-  if (!HasTrackLine(utf8)) {
+  const int tracks = TrackLines(utf8);
+  if (tracks == 0) {
     return Refuse(name, "holds no audio track with an INDEX 01");
+  }
+  if (tracks > kMostTracks) {
+    return Refuse(name, "holds " + std::to_string(tracks) + " tracks, more than the " +
+                            std::to_string(kMostTracks) + " a cue sheet can hold");
   }
   CapturedStderr complaints;
   std::unique_ptr<Cd, CdDeleter> cd(cue_parse_string(utf8.c_str()));
@@ -277,6 +288,11 @@ CueOutcome ParseCueSheet(std::string_view text, const std::string& name) {
   CueOutcome outcome = SheetOf(*cd, name);
   if (outcome.Sheet) {
     outcome.Sheet->EndMs = EndRemark(utf8);
+    const double lastStart = outcome.Sheet->Tracks.back().StartMs;
+    if (outcome.Sheet->EndMs && *outcome.Sheet->EndMs <= lastStart) {
+      return Refuse(name, "ends at " + CueTime(*outcome.Sheet->EndMs) +
+                              ", not after its last track starts (" + CueTime(lastStart) + ")");
+    }
   }
   return outcome;
 }

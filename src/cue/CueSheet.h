@@ -12,6 +12,11 @@
 namespace brelvik::cue {
 
 inline constexpr int kCueFramesPerSecond = 75;
+// Track numbers have two digits.
+inline constexpr int kMostTracks = 99;
+
+// Why a list of that many pieces cannot be a cue sheet.
+std::string TooManyTracks(int tracks);
 
 struct CueTrack {
   int Number = 0;

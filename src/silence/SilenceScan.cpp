@@ -14,6 +14,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kReportStep = 0.01;
 constexpr auto kReportGap = std::chrono::microseconds(2500);  // at most 400 reports a second
+// However long a hundredth of the stream takes, the caller is asked this
+// often whether to go on, so that a stop is heard at once on long files.
+constexpr auto kLongestSilence = std::chrono::milliseconds(50);
 // Decoded in blocks of about a two-hundredth of the stream, so that the
 // reports can keep to their step, within these bounds.
 constexpr std::int64_t kMinBlockFrames = 576;
@@ -28,7 +31,8 @@ class Reporter {
   // False when the caller asked to stop.
   bool Start() { return Tell(0.0); }
   bool Update(double fraction) {
-    if (fraction < next_ || Clock::now() - last_ < kReportGap) {
+    const auto since = Clock::now() - last_;
+    if ((fraction < next_ || since < kReportGap) && since < kLongestSilence) {
       return true;
     }
     return Tell(fraction);

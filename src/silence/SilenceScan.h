@@ -13,8 +13,9 @@
 namespace brelvik::silence {
 
 // Told the fraction done (0..1) now and then: 0 before decoding starts, after
-// every further 1% or so (not more than about 400 times a second), and 1 at
-// the end. Returns false to stop the scan.
+// every further 1% or so (not more than about 400 times a second) and at
+// least every 50 ms of decoding, and 1 at the end. Returns false to stop the
+// scan.
 using ScanProgress = std::function<bool(double fraction)>;
 
 // Decodes the MP3 at path and returns its silences, ascending, or

@@ -140,7 +140,11 @@ TMain::TMain(std::unique_ptr<PlaybackDevice> device, std::unique_ptr<FileDialogs
   FormCreate();
 }
 
-TMain::~TMain() = default;
+TMain::~TMain() {
+  if (state_ == WindowState::Scanning) {
+    StopScan_KeyPress();
+  }
+}
 
 void TMain::FormCreate() {
   analyser_ = std::make_unique<TMPEGaudio>();
@@ -569,6 +573,10 @@ bool TMain::OpenSource(const QString& path) {
   if (path.endsWith(".cue", Qt::CaseInsensitive)) {
     return OpenCueSheet(path);
   }
+  return OpenMp3(path);
+}
+
+bool TMain::OpenMp3(const QString& path) {
   const std::string sourcePath = ToPath(path);
   if (!analyser_ || !analyser_->Analyse(sourcePath)) {
     return false;
@@ -861,6 +869,9 @@ void TMain::BreakpointsListMouseDown(const QPoint& globalPosition) {
 }
 
 void TMain::Deletethisbreakpoint1Click() {
+  if (breakpoints_.Selected() >= 0) {
+    markedTimes_.erase(breakpoints_.Value(breakpoints_.Selected()));
+  }
   breakpoints_.DeleteSelected();
   ShowBreakpoints();
 }
@@ -983,7 +994,12 @@ bool TMain::OpenCueSheet(const QString& path) {
         this, "The cue sheet " + path + " is for " + FromPath(audioPath) + ", which is not there");
     return false;
   }
-  if (!OpenSource(FromPath(audioPath))) {
+  if (FromPath(audioPath).endsWith(".cue", Qt::CaseInsensitive)) {
+    ShowErrorBox(this, "The cue sheet " + path + " names another cue sheet, " +
+                           FromPath(audioPath) + ", for its audio");
+    return false;
+  }
+  if (!OpenMp3(FromPath(audioPath))) {
     return false;
   }
   TakeSheet(*outcome.Sheet);
@@ -1016,7 +1032,11 @@ std::int32_t TMain::EndOfFileFrame() const {
 
 void TMain::SaveCueSheet_KeyPress() {
   if (state_ == WindowState::NoFile || state_ == WindowState::Splitting ||
-      state_ == WindowState::Scanning) {
+      state_ == WindowState::Scanning || breakpoints_.Count() < 2) {
+    return;
+  }
+  if (breakpoints_.Count() - 1 > cue::kMostTracks) {
+    ShowErrorBox(this, QString::fromStdString(cue::TooManyTracks(breakpoints_.Count() - 1)));
     return;
   }
   const auto chosen = dialogs_->ChooseCueSheetName(this, FromPath(cue::SheetPathFor(sourcePath_)));
@@ -1041,7 +1061,6 @@ void TMain::FindSilences_KeyPress() {
   mediaPlayer_->Stop();
   ProgressBar->setMaximum(kScanSteps);
   ProgressBar->setValue(0);
-  Enter(WindowState::Scanning);
   SilenceScan::Reports reports;
   reports.Progress = [this](int serial, double fraction) { ScanProgressed(serial, fraction); };
   reports.Found = [this](int serial, const std::vector<silence::Silence>& silences) {
@@ -1050,6 +1069,8 @@ void TMain::FindSilences_KeyPress() {
   reports.Failed = [this](int serial, const QString& error) { ScanFailed(serial, error); };
   scan_ = std::make_unique<SilenceScan>(this, ++scanSerial_, sourcePath_,
                                         silence::SilenceSettings{}, std::move(reports));
+  // Its reports come through the event loop, after this.
+  Enter(WindowState::Scanning);
 }
 
 void TMain::StopScan_KeyPress() {
@@ -1075,7 +1096,7 @@ void TMain::SilencesFound(int serial, const std::vector<silence::Silence>& silen
   for (const silence::Silence& silence : silences) {
     const std::int32_t frame = cue::FrameOfTime(silence.MiddleMs(), figures_);
     breakpoints_.AddCurrentFrame(std::to_string(frame));
-    markedTimes_[frame] = silence.MiddleMs();
+    markedTimes_.emplace(frame, silence.MiddleMs());  // an entry there already keeps its time
   }
   ShowBreakpoints();
   if (silences.empty()) {
@@ -1090,7 +1111,7 @@ void TMain::ScanFailed(int serial, const QString& error) {
   }
   scan_.reset();
   Enter(WindowState::Stopped);
-  ShowErrorBox(this, error);
+  ShowErrorBox(this, error.isEmpty() ? "Cannot decode " + FromPath(sourcePath_) : error);
 }
 
 }  // namespace brelvik::ui

@@ -140,6 +140,7 @@ class TMain final : public QWidget {
                 int top);
 
   bool OpenSource(const QString& path);
+  bool OpenMp3(const QString& path);
   void ShowOutputTemplate(const std::string& splitTemplate);
   static void ShowName(QLabel* label, const QString& name);
   void ShowPosition(std::int32_t milliseconds);

@@ -123,7 +123,7 @@ TEST_F(CueCommand, SheetsThatDoNotFitAreRefusedBeforeWriting) {
     std::string Says;
   } cases[] = {
       {"other.cue", {}, "is for " + dir_->File("other.mp3") + ", not for " + *source_},
-      {"late.cue", {}, "track 2 (05:00:00): Maximum number of frames"},
+      {"late.cue", {}, "track 2 (05:00:00) lies past the end of the file"},
       {"missing.cue", {}, "missing.cue"},
   };
   for (const auto& c : cases) {
@@ -203,7 +203,35 @@ TEST(SilencesCommand, AFileWithoutPausesSplitsNothing) {
   const CommandResult split = RunSplitter({"split", path, "--at-silences"});
   EXPECT_EQ(split.ExitCode, 1);
   EXPECT_EQ(split.Err, "Nothing to split: no silences found\n");
-  EXPECT_GT(RunSplitter({"silences", path, "--threshold", "12"}).ExitCode, 3);
+  for (const char* bad : {"12", "nan", "-inf", "loud"}) {
+    EXPECT_GT(RunSplitter({"silences", path, "--threshold", bad}).ExitCode, 3) << bad;
+  }
+  EXPECT_GT(RunSplitter({"split", path, "--at-silences", "--min-length", "nan"}).ExitCode, 3);
+}
+
+TEST(SilencesCommand, JsonNamesAFileWhoseNameIsNoUtf8) {
+  TempDir dir;
+  const std::string tone = EncodeWithLame(dir, "tone", {.Seconds = 1.0, .LameArgs = {"-b", "96"}});
+  const std::string odd = dir.File("caf\xE9.mp3");  // a Latin-1 name
+  std::filesystem::rename(tone, odd);
+  for (const char* command : {"silences", "info"}) {
+    const CommandResult result = RunSplitter({command, odd, "--json"});
+    ASSERT_EQ(result.ExitCode, 0) << command << result.Err;
+    EXPECT_THAT(nlohmann::json::parse(result.Out)["file"].get<std::string>(), HasSubstr("caf"));
+  }
+}
+
+TEST(CueCommandLimits, AListOfMoreThan99PiecesIsNoSheet) {
+  TempDir dir;
+  const std::string path = EncodeWithLame(dir, "long", {.Seconds = 5.0, .LameArgs = {"-b", "64"}});
+  std::vector<std::string> args = {"cue", path};
+  for (int frame = 1; frame <= 120; ++frame) {
+    args.push_back(std::to_string(frame));
+  }
+  const CommandResult result = RunSplitter(args);
+  EXPECT_EQ(result.ExitCode, 1);
+  EXPECT_EQ(result.Err, "A cue sheet holds at most 99 tracks; this list makes 120 pieces\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("long.cue")));
 }
 
 }  // namespace

@@ -261,15 +261,69 @@ TEST(SheetOfList, KeepsTheNamesOfTheTracksItCameFrom) {
   EXPECT_THAT(titles, ElementsAre("Opening", "Second Song", "", "Encore"));
 }
 
-TEST(FillList, RefusesATrackPastTheFrameCountNamingIt) {
+TEST(FillList, RefusesATrackPastTheEndOfTheFileNamingIt) {
   const StreamFigures figures{128, 417, 1000, 26};                    // 26 s of frames
   const CueOutcome read = ParseCueSheet(kStyles[1].Text, "set.cue");  // track 2 at 1:02:03
   ASSERT_TRUE(read.Sheet);
   BreakpointList list;
   const auto refusal = FillList(*read.Sheet, figures, 1000, list);
   ASSERT_TRUE(refusal);
-  EXPECT_THAT(*refusal, HasSubstr("track 2 (01:02:03)"));
-  EXPECT_THAT(*refusal, HasSubstr("1000"));
+  EXPECT_EQ(*refusal, "track 2 (01:02:03) lies past the end of the file, frame 1000");
+}
+
+// A variable-rate file whose first frame is smaller than its average one has
+// list frames beyond its frame count; the player's B key adds them, and a
+// sheet holding them reads back.
+TEST(FillList, TakesFramesPastTheFrameCountUpToTheEnd) {
+  const StreamFigures figures{154, 417, 2298, 21};
+  BreakpointList list;
+  list.AddCurrentFrame("1000");
+  list.AddCurrentFrame("2538");
+  const CueSheet written = SheetOfList(list, figures, "vbr.mp3", 2700, std::nullopt);
+  const CueOutcome read = ParseCueSheet(CueSheetText(written), "vbr.cue");
+  ASSERT_TRUE(read.Sheet) << read.Refusal;
+  BreakpointList filled;
+  EXPECT_FALSE(FillList(*read.Sheet, figures, 2700, filled));
+  EXPECT_THAT(filled.Texts(), ElementsAre("0", "1000", "2538"));
+}
+
+// At 260 kbit/s with 417-byte frames a list frame lasts 12.8 ms, less than a
+// CD frame: neighbours may share one, and the later moves on.
+TEST(SheetOfList, TimesAscendWhereFramesAreShorterThanCdFrames) {
+  const StreamFigures figures{260, 417, 20000, 12};
+  for (std::int32_t first = 1; first < 400; ++first) {
+    BreakpointList list;
+    list.AddCurrentFrame(std::to_string(first));
+    list.AddCurrentFrame(std::to_string(first + 1));
+    list.AddCurrentFrame("5000");
+    const CueOutcome read =
+        ParseCueSheet(CueSheetText(SheetOfList(list, figures, "a.mp3", 6000, std::nullopt)), "a");
+    ASSERT_TRUE(read.Sheet) << first << ": " << read.Refusal;
+    ASSERT_EQ(read.Sheet->Tracks.size(), 3u);
+    BreakpointList filled;
+    ASSERT_FALSE(FillList(*read.Sheet, figures, 6000, filled));
+    EXPECT_EQ(filled.Count(), 4) << first;  // the three starts ("0" first), the end
+  }
+}
+
+TEST(CueLimits, MoreTracksThanASheetHoldsAreRefusedNotDropped) {
+  std::string text = "FILE \"long.mp3\" MP3\n";
+  for (int k = 1; k <= 120; ++k) {
+    text += "TRACK " + std::to_string(k) + " AUDIO\nINDEX 01 " + std::to_string(k) + ":00:00\n";
+  }
+  const CueOutcome read = ParseCueSheet(text, "long.cue");
+  EXPECT_FALSE(read.Sheet);
+  EXPECT_EQ(read.Refusal,
+            "The cue sheet long.cue holds 120 tracks, more than the 99 a cue sheet can hold");
+}
+
+TEST(CueLimits, AnEndBeforeTheLastTrackIsRefused) {
+  const CueOutcome read = ParseCueSheet(
+      "REM END 00:05:00\nFILE a.mp3 MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\n"
+      "INDEX 01 00:10:00\n",
+      "a.cue");
+  EXPECT_FALSE(read.Sheet);
+  EXPECT_THAT(read.Refusal, HasSubstr("ends at 00:05:00, not after its last track starts"));
 }
 
 TEST(ExactRequests, TakeTheSheetsTimesAsTheyAreAndNameEachPiece) {

@@ -80,6 +80,22 @@ TEST_F(CueSheetWindowTest, SheetsThatCannotBeUsedSayWhy) {
   }
 }
 
+TEST_F(CueSheetWindowTest, ASheetNamingASheetIsRefusedNotFollowed) {
+  WriteText(dir_.File("self.cue"), "FILE \"self.cue\" MP3\n TRACK 01 AUDIO\n INDEX 01 00:00:00\n");
+  ModalBoxes boxes;
+  OpenThroughDialog(dir_.File("self.cue"));
+  EXPECT_EQ(window_.State(), WindowState::NoFile);
+  EXPECT_EQ(boxes.Seen().size(), 1u);
+}
+
+TEST_F(CueSheetWindowTest, DeletingAnEntryForgetsItsTime) {
+  OpenThroughDialog(dir_.File("live.cue"));
+  window_.Breakpoints().Select(1);
+  window_.Deletethisbreakpoint1Click();
+  EXPECT_THAT(ListTexts(), ElementsAre("0", "100"));
+  EXPECT_FALSE(window_.MarkedTimes().contains(38));
+}
+
 TEST_F(CueSheetWindowTest, CtrlESavesTheListAsASheetThatReadsBack) {
   OpenThroughDialog(dir_.File("live.mp3"));
   window_.Breakpoints().AddTypedFrame("12", 100);
