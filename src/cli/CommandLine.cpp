@@ -23,8 +23,8 @@ constexpr const char* kBreakpointHelp =
 constexpr const char* kExitCodeHelp =
     "Exit codes:\n"
     "  0  success\n"
-    "  1  no valid MPEG audio in the file, or a breakpoint refused\n"
-    "  2  the file cannot be read or analysed\n"
+    "  1  no valid MPEG audio in the file, or a breakpoint or cue sheet refused\n"
+    "  2  the file (or its cue sheet) cannot be read or analysed\n"
     "  3  a piece cannot be written\n"
     "  other non-zero values: the command line is wrong";
 
@@ -47,17 +47,20 @@ const CLI::Validator kFinite(
     },
     "FINITE");
 
-void AddSilenceOptions(CLI::App& command, silence::SilenceSettings& settings) {
-  command
-      .add_option("--threshold", settings.ThresholdDb,
-                  "Quieter than this is silence, in dBFS (RMS over 20 ms)")
-      ->capture_default_str()
-      ->check(kFinite & CLI::Range(-150.0, 0.0));
-  command
-      .add_option("--min-length", settings.MinLengthSecs,
-                  "The shortest silence that counts, in seconds")
-      ->capture_default_str()
-      ->check(kFinite & CLI::Range(0.02, 3600.0));
+// The options of the silence search; returned so that split can tie them to
+// --at-silences.
+std::vector<CLI::Option*> AddSilenceOptions(CLI::App& command, silence::SilenceSettings& settings) {
+  CLI::Option* threshold = command
+                               .add_option("--threshold", settings.ThresholdDb,
+                                           "Quieter than this is silence, in dBFS (RMS over 20 ms)")
+                               ->capture_default_str()
+                               ->check(kFinite & CLI::Range(-150.0, 0.0));
+  CLI::Option* minLength = command
+                               .add_option("--min-length", settings.MinLengthSecs,
+                                           "The shortest silence that counts, in seconds")
+                               ->capture_default_str()
+                               ->check(kFinite & CLI::Range(0.02, 3600.0));
+  return {threshold, minLength};
 }
 
 void AddSilencesCommand(CLI::App& app, SilencesOptions& options) {
@@ -92,7 +95,9 @@ void AddSplitCommand(CLI::App& app, SplitOptions& options) {
       "Cut in the middle of every silence (see the silences command), the last piece to the end");
   sheet->excludes(breakpoints)->excludes(atSilences);
   atSilences->excludes(breakpoints);
-  AddSilenceOptions(*split, options.Silences);
+  for (CLI::Option* option : AddSilenceOptions(*split, options.Silences)) {
+    option->needs(atSilences);
+  }
   split->add_option("-o,--output", options.Template,
                     "Output template; \"-%track%\" becomes \"-\" and the piece number "
                     "(default: FILE's name with -%track% before its extension)");

@@ -27,11 +27,14 @@ int WritePieces(const SplitOptions& options, std::uint16_t frameBytes, const Bre
                       });
 }
 
-// The list of a sheet, or nothing with the reason on err.
-std::optional<cue::CueSheet> SheetFor(const SplitOptions& options, std::ostream& err) {
+// The sheet for the file, or nothing with the reason on err and the exit code
+// in `code`.
+std::optional<cue::CueSheet> SheetFor(const SplitOptions& options, std::ostream& err, int& code) {
+  code = kExitRefused;
   const cue::CueOutcome outcome = cue::ReadCueSheet(*options.CueSheet);
   if (!outcome.Sheet) {
     err << outcome.Refusal << '\n';
+    code = outcome.Unreadable ? kExitUnreadable : kExitRefused;
     return std::nullopt;
   }
   if (const std::string refusal =
@@ -56,9 +59,10 @@ ExactRequests SilenceRequests(const std::vector<silence::Silence>& silences) {
 
 int SplitAtSheet(const SplitOptions& options, const StreamDetails& details, std::ostream& out,
                  std::ostream& err) {
-  const auto sheet = SheetFor(options, err);
+  int code = kExitSuccess;
+  const auto sheet = SheetFor(options, err, code);
   if (!sheet) {
-    return kExitRefused;
+    return code;
   }
   if (options.Exact) {
     const auto requests = [&](const exact::StreamLayout&) {

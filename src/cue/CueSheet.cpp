@@ -308,7 +308,7 @@ CueOutcome ReadCueSheet(const std::string& path) {
     text.resize(
         file.ReadSome(std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size())));
   } catch (const EStreamError& error) {
-    return {std::nullopt, error.Detailed()};
+    return {std::nullopt, error.Detailed(), true};
   }
   return ParseCueSheet(text, path);
 }

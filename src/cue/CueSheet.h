@@ -38,7 +38,8 @@ struct CueSheet {
 
 struct CueOutcome {
   std::optional<CueSheet> Sheet;
-  std::string Refusal;  // why the text is no usable cue sheet
+  std::string Refusal;      // why the text is no usable cue sheet
+  bool Unreadable = false;  // the sheet's file could not be read at all
 };
 
 // Reads cue sheet text: FILE, TRACK nn AUDIO, TITLE, PERFORMER, INDEX 01
