@@ -17,24 +17,20 @@ int RunCue(const CueOptions& options, std::ostream& out, std::ostream& err) {
     return code;
   }
   const StreamDetails& details = *report.Details;
-  BreakpointList list;
-  if (const auto refusal = AddBreakpoints(options.Breakpoints, details.Figures, list)) {
-    err << *refusal << '\n';
+  const auto list = ListOfArguments(options.Breakpoints, options.ToEnd, details, err);
+  if (!list) {
     return kExitRefused;
   }
   const auto end = EndFrameOrRefuse(details, err);
   if (!end) {
     return kExitRefused;
   }
-  if (options.ToEnd) {
-    list.AddCurrentFrame(std::to_string(*end));
-  }
-  if (list.Count() < 2) {
+  if (list->Count() < 2) {
     err << "Nothing to write: give at least one breakpoint after frame 0, or --to-end\n";
     return kExitRefused;
   }
-  if (list.Count() - 1 > cue::kMostTracks) {
-    err << cue::TooManyTracks(list.Count() - 1) << '\n';
+  if (list->Count() - 1 > cue::kMostTracks) {
+    err << cue::TooManyTracks(list->Count() - 1) << '\n';
     return kExitRefused;
   }
   const std::string sheetPath = options.Sheet.value_or(cue::SheetPathFor(options.File));
@@ -43,7 +39,7 @@ int RunCue(const CueOptions& options, std::ostream& out, std::ostream& err) {
     return kExitRefused;
   }
   const cue::CueSheet sheet =
-      cue::SheetOfList(list, details.Figures, options.File, *end, std::nullopt);
+      cue::SheetOfList(*list, details.Figures, options.File, *end, std::nullopt);
   try {
     cue::WriteCueSheet(sheetPath, sheet);
   } catch (const EStreamError& error) {

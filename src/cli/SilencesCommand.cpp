@@ -8,7 +8,6 @@
 #include "cli/BreakpointText.h"
 #include "cli/ExitCodes.h"
 #include "cli/StreamReport.h"
-#include "cue/CueBreakpoints.h"
 #include "playback/Mpg123Decoder.h"
 #include "silence/SilenceScan.h"
 #include "split/FileStreams.h"
@@ -64,7 +63,7 @@ void PrintJson(const SilencesOptions& options, const std::vector<silence::Silenc
 }  // namespace
 
 std::int32_t FrameOfSilence(const silence::Silence& silence, const StreamFigures& figures) {
-  return cue::FrameOfTime(silence.MiddleMs(), figures);
+  return FrameOfTime(silence.MiddleMs(), figures);
 }
 
 std::optional<std::vector<silence::Silence>> ScanSilences(const std::string& path,

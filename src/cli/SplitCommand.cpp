@@ -149,6 +149,23 @@ std::optional<std::string> AddBreakpoints(const std::vector<std::string>& texts,
   return std::nullopt;
 }
 
+std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& texts, bool toEnd,
+                                              const StreamDetails& details, std::ostream& err) {
+  BreakpointList list;
+  if (const auto refusal = AddBreakpoints(texts, details.Figures, list)) {
+    err << *refusal << '\n';
+    return std::nullopt;
+  }
+  if (toEnd) {
+    const auto end = EndFrameOrRefuse(details, err);
+    if (!end) {
+      return std::nullopt;
+    }
+    list.AddCurrentFrame(std::to_string(*end));
+  }
+  return list;
+}
+
 int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
   if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
@@ -168,23 +185,15 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
     };
     return RunExactSplit(options, requests, out, err);
   }
-  BreakpointList list;
-  if (const auto refusal = AddBreakpoints(options.Breakpoints, details.Figures, list)) {
-    err << *refusal << '\n';
+  const auto list = ListOfArguments(options.Breakpoints, options.ToEnd, details, err);
+  if (!list) {
     return kExitRefused;
   }
-  if (options.ToEnd) {
-    const auto end = EndFrameOrRefuse(details, err);
-    if (!end) {
-      return kExitRefused;
-    }
-    list.AddCurrentFrame(std::to_string(*end));
-  }
-  if (list.Count() < 2) {
+  if (list->Count() < 2) {
     err << "Nothing to split: give at least one breakpoint after frame 0, or --to-end\n";
     return kExitRefused;
   }
-  return WritePieces(options, details.Figures.FrameBytes, list, out, err);
+  return WritePieces(options, details.Figures.FrameBytes, *list, out, err);
 }
 
 }  // namespace brelvik

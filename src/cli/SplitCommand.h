@@ -41,6 +41,11 @@ std::optional<std::int32_t> EndFrameOrRefuse(const StreamDetails& details, std::
 std::optional<std::string> AddBreakpoints(const std::vector<std::string>& texts,
                                           const StreamFigures& figures, BreakpointList& list);
 
+// The list the arguments give: "0", each text, and with toEnd the end of the
+// file. Nothing, with the reason on err, when one is refused.
+std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& texts, bool toEnd,
+                                              const StreamDetails& details, std::ostream& err);
+
 // The template the pieces are named from.
 std::string TemplateOf(const SplitOptions& options);
 

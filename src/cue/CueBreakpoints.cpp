@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
-
-#include "split/IntegerText.h"
 
 namespace brelvik::cue {
 namespace {
@@ -25,13 +22,6 @@ exact::PieceNames TrackNames(const CueSheet& sheet, const CueTrack& track) {
 }
 
 }  // namespace
-
-std::int32_t FrameOfTime(double ms, const StreamFigures& figures) {
-  // Past 24 days the position cannot go; such a time is the largest there is.
-  constexpr double kLargest = std::numeric_limits<std::int32_t>::max();
-  const double whole = std::clamp(std::round(ms), 0.0, kLargest);
-  return MSecToFrames(static_cast<std::int32_t>(whole), figures.FrameBytes, figures.Kbps);
-}
 
 double TimeOfFrame(std::int32_t frame, const StreamFigures& figures) {
   const double shown = exact::FrameNumberMs(frame, figures);

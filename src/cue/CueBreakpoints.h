@@ -16,10 +16,6 @@
 
 namespace brelvik::cue {
 
-// A sheet time as a frame number of the list: MSecToFrames of the nearest
-// whole millisecond.
-std::int32_t FrameOfTime(double ms, const StreamFigures& figures);
-
 // The time to write for frame N of the list: the first CD frame at or after
 // the moment the position display begins to show N that reads back as N.
 double TimeOfFrame(std::int32_t frame, const StreamFigures& figures);

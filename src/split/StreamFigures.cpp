@@ -1,6 +1,7 @@
 #include "split/StreamFigures.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 
@@ -50,6 +51,12 @@ PositionTexts SetDataPosition(std::int32_t milliseconds, const StreamFigures& fi
   std::snprintf(time, sizeof time, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
                 static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
   return {time, std::to_string(MSecToFrames(milliseconds, figures.FrameBytes, figures.Kbps))};
+}
+
+std::int32_t FrameOfTime(double milliseconds, const StreamFigures& figures) {
+  constexpr double kLargest = std::numeric_limits<std::int32_t>::max();
+  const double whole = std::clamp(std::round(milliseconds), 0.0, kLargest);
+  return MSecToFrames(static_cast<std::int32_t>(whole), figures.FrameBytes, figures.Kbps);
 }
 
 std::int64_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes) {

@@ -28,6 +28,11 @@ std::int32_t MSecToFrames(std::int32_t milliseconds, std::uint16_t frameBytes, s
 // (frames × frame bytes × 8) div kbit/s, truncating; 0 without figures.
 std::int32_t FramesToMSec(std::int32_t frames, std::uint16_t frameBytes, std::uint16_t kbps);
 
+// A time as a frame number of the list: MSecToFrames of the nearest whole
+// millisecond, a negative time as 0 and one past the largest position as
+// the largest.
+std::int32_t FrameOfTime(double milliseconds, const StreamFigures& figures);
+
 // The frame at or past the end of a file of this length: a breakpoint there
 // makes the last piece end with the file.
 std::int64_t EndFrame(std::int64_t fileLength, std::uint16_t frameBytes);

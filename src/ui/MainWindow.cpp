@@ -1011,10 +1011,10 @@ void TMain::TakeSheet(const cue::CueSheet& sheet) {
   const auto refusal = cue::FillList(sheet, figures_, end, breakpoints_);
   sheet_ = sheet;
   for (const cue::CueTrack& track : sheet.Tracks) {
-    markedTimes_[cue::FrameOfTime(track.StartMs, figures_)] = track.StartMs;
+    markedTimes_[FrameOfTime(track.StartMs, figures_)] = track.StartMs;
   }
   if (sheet.EndMs) {
-    markedTimes_[cue::FrameOfTime(*sheet.EndMs, figures_)] = *sheet.EndMs;
+    markedTimes_[FrameOfTime(*sheet.EndMs, figures_)] = *sheet.EndMs;
   } else {
     markedTimes_[end] = exact::kEndOfStream;
   }
@@ -1030,9 +1030,14 @@ std::int32_t TMain::EndOfFileFrame() const {
   return Saturated(end);
 }
 
+// A file is open and the window is neither splitting nor searching.
+bool TMain::FileAtHand() const {
+  return state_ != WindowState::NoFile && state_ != WindowState::Splitting &&
+         state_ != WindowState::Scanning;
+}
+
 void TMain::SaveCueSheet_KeyPress() {
-  if (state_ == WindowState::NoFile || state_ == WindowState::Splitting ||
-      state_ == WindowState::Scanning || breakpoints_.Count() < 2) {
+  if (!FileAtHand() || breakpoints_.Count() < 2) {
     return;
   }
   if (breakpoints_.Count() - 1 > cue::kMostTracks) {
@@ -1053,8 +1058,7 @@ void TMain::SaveCueSheet_KeyPress() {
 }
 
 void TMain::FindSilences_KeyPress() {
-  if (state_ == WindowState::NoFile || state_ == WindowState::Splitting ||
-      state_ == WindowState::Scanning) {
+  if (!FileAtHand()) {
     return;
   }
   EndPreview();
@@ -1094,7 +1098,7 @@ void TMain::SilencesFound(int serial, const std::vector<silence::Silence>& silen
   scan_.reset();
   Enter(WindowState::Stopped);
   for (const silence::Silence& silence : silences) {
-    const std::int32_t frame = cue::FrameOfTime(silence.MiddleMs(), figures_);
+    const std::int32_t frame = FrameOfTime(silence.MiddleMs(), figures_);
     breakpoints_.AddCurrentFrame(std::to_string(frame));
     markedTimes_.emplace(frame, silence.MiddleMs());  // an entry there already keeps its time
   }

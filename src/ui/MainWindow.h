@@ -152,6 +152,7 @@ class TMain final : public QWidget {
   bool OpenCueSheet(const QString& path);
   void TakeSheet(const cue::CueSheet& sheet);
   std::int32_t EndOfFileFrame() const;
+  bool FileAtHand() const;
   void ScanProgressed(int serial, double fraction);
   void SilencesFound(int serial, const std::vector<silence::Silence>& silences);
   void ScanFailed(int serial, const QString& error);

@@ -75,6 +75,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Conversion{"ClampedLow", kMin, 65535, 8, kMin},
                       Conversion{"NoFigures", 5, 0, 0, 0}));
 
+// Times from cue sheets and silences are not bounded by a playback position.
+TEST(FrameOfTime, SaturatesHugeAndNegativeTimes) {
+  const StreamFigures figures{128, 417, 1000, 26};
+  const std::int32_t largest = FrameOfTime(std::numeric_limits<std::int32_t>::max(), figures);
+  EXPECT_EQ(FrameOfTime(1e15, figures), largest);
+  EXPECT_EQ(FrameOfTime(-20, figures), 0);
+}
+
 TEST(FrameRoundTrip, LosesAtMostOneFrameAt417BytesAnd128Kbps) {
   int unchanged = 0;
   for (std::int32_t frame = 0; frame <= 20000; ++frame) {
