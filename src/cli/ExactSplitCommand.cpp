@@ -62,6 +62,16 @@ ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
   return result;
 }
 
+void ExplainExactRefusal(const std::string& path, std::ostream& err) {
+  try {
+    if (const exact::IndexOutcome index = exact::IndexStream(path); !index.Layout) {
+      err << index.Refusal << '\n';
+    }
+  } catch (const EStreamError&) {
+    // The analysis has already said that the file cannot be read.
+  }
+}
+
 int RunExactSplit(const SplitOptions& options, const RequestSource& requestsFor, std::ostream& out,
                   std::ostream& err, const std::vector<exact::PieceNames>& names) {
   exact::IndexOutcome index;

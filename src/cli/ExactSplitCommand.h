@@ -31,6 +31,10 @@ using RequestSource = std::function<ExactRequests(const exact::StreamLayout& lay
 
 // Walks the source's frames, asks for the cuts and writes the pieces, named
 // in their tags from `names` where given.
+// Says why exact cuts cannot be made in a file that the described analysis
+// has refused, when the frame walk knows (free format, for one).
+void ExplainExactRefusal(const std::string& path, std::ostream& err);
+
 int RunExactSplit(const SplitOptions& options, const RequestSource& requestsFor, std::ostream& out,
                   std::ostream& err, const std::vector<exact::PieceNames>& names = {});
 

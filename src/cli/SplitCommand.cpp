@@ -170,6 +170,9 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
   const StreamReport report = AnalyseSource(options.File);
   if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
     err << AnalysisMessage(report) << '\n';
+    if (options.Exact && code == kExitRefused) {
+      ExplainExactRefusal(options.File, err);
+    }
     return code;
   }
   const StreamDetails& details = *report.Details;

@@ -287,6 +287,13 @@ class Priming {
   const RecentFrames& recent_;
 };
 
+// The piece's length to the nearest millisecond.
+std::int64_t LengthMs(const StreamLayout& layout, const CutPlan& plan, int piece) {
+  const auto index = static_cast<std::size_t>(piece);
+  const std::int64_t samples = plan.Bounds[index + 1] - plan.Bounds[index];
+  return (samples * 1000 + layout.SampleRate / 2) / layout.SampleRate;
+}
+
 }  // namespace
 
 PieceRecipe RecipeFor(const StreamLayout& layout, std::int64_t from, std::int64_t to) {
@@ -355,9 +362,9 @@ void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const
                          "the file has changed while it was split");
     }
     if (index == recipe.FirstFrame) {
-      current =
-          std::make_unique<ExactPiece>(PieceName(splitTemplate, piece + 1), window, layout, recipe,
-                                       tags.Id3v2For(piece + 1, pieces, namesOf(piece)));
+      current = std::make_unique<ExactPiece>(
+          PieceName(splitTemplate, piece + 1), window, layout, recipe,
+          tags.Id3v2For(piece + 1, pieces, namesOf(piece), LengthMs(layout, plan, piece)));
       priming.Write(*current, recipe, *frame);
     }
     recent.Push(*frame, index);

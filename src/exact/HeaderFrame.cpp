@@ -161,7 +161,9 @@ std::string NameOf(HeaderFrameKind kind) {
 }
 
 int XingOffset(const FrameHeader& header) {
-  return MainDataOffset(header);
+  // Encoders put it right after the side information's place as if there were
+  // no checksum, and decoders look for it there, checksum or not.
+  return 4 + SideInfoBytes(header);
 }
 
 HeaderFrameFacts ReadHeaderFrame(std::span<const std::uint8_t> frame, const FrameHeader& header) {

@@ -61,7 +61,8 @@ struct HeaderFrameContent {
 std::vector<std::uint8_t> BuildHeaderFrame(const FrameHeader& like,
                                            const HeaderFrameContent& content);
 
-// Where the "Xing" or "Info" identifier sits in a frame with this header.
+// Where the "Xing" or "Info" identifier sits in a frame with this header
+// (the same place whether or not the frame carries a checksum).
 int XingOffset(const FrameHeader& header);
 
 }  // namespace brelvik::exact

@@ -30,8 +30,20 @@ void SetText(TagLib::ID3v2::Tag& tag, const TagLib::ByteVector& id, const std::s
   tag.addFrame(frame);  // the tag owns it from here
 }
 
-Bytes Rendered(TagLib::ID3v2::Tag& tag, int version, int piece, int pieces,
-               const PieceNames& names) {
+// A length the source's tag states is the whole file's; a piece states its own.
+void SetStatedLength(TagLib::ID3v2::Tag& tag, std::optional<std::int64_t> lengthMs) {
+  if (!lengthMs || tag.frameListMap()["TLEN"].isEmpty()) {
+    return;
+  }
+  tag.removeFrames("TLEN");
+  auto* length = new TagLib::ID3v2::TextIdentificationFrame("TLEN", TagLib::String::Latin1);
+  length->setText(std::to_string(*lengthMs));
+  tag.addFrame(length);
+}
+
+Bytes Rendered(TagLib::ID3v2::Tag& tag, int version, int piece, int pieces, const PieceNames& names,
+               std::optional<std::int64_t> lengthMs = std::nullopt) {
+  SetStatedLength(tag, lengthMs);
   tag.removeFrames("TRCK");
   auto* track = new TagLib::ID3v2::TextIdentificationFrame("TRCK", TagLib::String::Latin1);
   track->setText(std::to_string(piece) + "/" + std::to_string(pieces));
@@ -57,18 +69,20 @@ PieceTags::PieceTags(InputFile& source, const StreamLayout& layout) {
   }
 }
 
-Bytes PieceTags::Id3v2For(int piece, int pieces, const PieceNames& names) const {
+Bytes PieceTags::Id3v2For(int piece, int pieces, const PieceNames& names,
+                          std::optional<std::int64_t> lengthMs) const {
   if (id3v2_.empty()) {
     return names.Empty() ? Bytes{} : NewId3v2(piece, pieces, names);
   }
-  return RenumberedId3v2(id3v2_, piece, pieces, names);
+  return RenumberedId3v2(id3v2_, piece, pieces, names, lengthMs);
 }
 
 Bytes PieceTags::Id3v1For(int piece) const {
   return id3v1_ ? RenumberedId3v1(*id3v1_, piece) : Bytes{};
 }
 
-Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces, const PieceNames& names) {
+Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces, const PieceNames& names,
+                      std::optional<std::int64_t> lengthMs) {
   TagLib::ByteVector bytes(reinterpret_cast<const char*>(tag.data()),
                            static_cast<unsigned int>(tag.size()));
   TagLib::ByteVectorStream stream(bytes);
@@ -78,7 +92,7 @@ Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces, const PieceNames&
     return tag;
   }
   const int version = id3v2->header()->majorVersion() == 3 ? 3 : 4;
-  return Rendered(*id3v2, version, piece, pieces, names);
+  return Rendered(*id3v2, version, piece, pieces, names, lengthMs);
 }
 
 Bytes NewId3v2(int piece, int pieces, const PieceNames& names) {

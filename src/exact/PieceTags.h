@@ -1,9 +1,9 @@
 // The tags each piece carries: the source's ID3v2 tag with the track number
-// set to "k/n", rendered by TagLib in the tag's own version, and the source's
-// ID3v1 tag with its track byte set to k. A source without a tag gives its
-// pieces none, unless a piece is given names of its own (a cue sheet's title
-// and performer): those go over the source tag's, in a tag made for them
-// when the source has none.
+// set to "k/n" (and a length it states set to the piece's), rendered by
+// TagLib in the tag's own version, and the source's ID3v1 tag with its track
+// byte set to k. A source without a tag gives its pieces none, unless a piece
+// is given names of its own (a cue sheet's title and performer): those go
+// over the source tag's, in a tag made for them when the source has none.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +35,9 @@ class PieceTags {
   // Reads the source's tags where the layout found them.
   PieceTags(InputFile& source, const StreamLayout& layout);
 
-  Bytes Id3v2For(int piece, int pieces, const PieceNames& names = {}) const;
+  // lengthMs: the piece's length, for a source tag that states one (TLEN).
+  Bytes Id3v2For(int piece, int pieces, const PieceNames& names = {},
+                 std::optional<std::int64_t> lengthMs = std::nullopt) const;
   Bytes Id3v1For(int piece) const;
 
  private:
@@ -44,9 +46,11 @@ class PieceTags {
 };
 
 // The ID3v2 tag in these bytes with its track number set to "piece/pieces",
-// the given names set and nothing else changed; the bytes as they are when
-// TagLib cannot read them as a tag.
-Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces, const PieceNames& names = {});
+// the given names set, a stated length (TLEN) that it holds set to lengthMs
+// when given, and nothing else changed; the bytes as they are when TagLib
+// cannot read them as a tag.
+Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces, const PieceNames& names = {},
+                      std::optional<std::int64_t> lengthMs = std::nullopt);
 
 // A new ID3v2.4 tag holding the track number and the names.
 Bytes NewId3v2(int piece, int pieces, const PieceNames& names);

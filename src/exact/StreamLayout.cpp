@@ -146,9 +146,12 @@ class Indexer {
       }
       layout_.VariableRate =
           layout_.VariableRate || frame->Header.BitRateIndex != layout_.Format.BitRateIndex;
+      NoteHeaderFrame(*frame);
       ++layout_.AudioFrames;
     }
     layout_.AudioEnd = walker.Position();
+    // "TAG" inside the last frame's bytes is audio, not a tag.
+    layout_.Id3v1 = layout_.Id3v1 && layout_.AudioEnd <= size_ - kId3v1Bytes;
     layout_.SampleRate = SampleRateOf(layout_.Format);
     layout_.SamplesPerFrame = SamplesPerFrame(layout_.Format);
     if (layout_.AudioFrames == 0) {
@@ -162,7 +165,21 @@ class Indexer {
       return "its audio is broken by " + std::to_string(*resumes - layout_.AudioEnd) +
              " bytes that are not frames at byte " + std::to_string(layout_.AudioEnd);
     }
+    if (laterHeaderFrame_ >= 0) {
+      return "a second header frame at byte " + std::to_string(laterHeaderFrame_) +
+             " shows files joined end to end, whose joins decoders play each in their own way";
+    }
     return {};
+  }
+
+  // An "Info" or "Xing" frame among the audio: where a second file begins.
+  void NoteHeaderFrame(const Frame& frame) {
+    if (laterHeaderFrame_ < 0) {
+      const HeaderFrameKind kind = ReadHeaderFrame(frame.Bytes, frame.Header).Kind;
+      if (kind == HeaderFrameKind::Info || kind == HeaderFrameKind::Xing) {
+        laterHeaderFrame_ = frame.Offset;
+      }
+    }
   }
 
   std::string path_;
@@ -170,6 +187,7 @@ class Indexer {
   std::int64_t size_;
   SourceWindow window_;
   StreamLayout layout_;
+  std::int64_t laterHeaderFrame_ = -1;
 };
 
 }  // namespace

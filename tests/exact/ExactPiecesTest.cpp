@@ -7,6 +7,7 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
 
 #include <algorithm>
 #include <cmath>
@@ -60,11 +61,19 @@ const Source kSources[] = {
     {"mono", Lame({"-m", "m", "-b", "96"}, 44100, 1), Join::Exact, Join::MonoRounding},
     {"mpeg2mono", Lame({"-m", "m", "-b", "32"}, 22050, 1), Join::MonoRounding, Join::MonoRounding},
     {"noInfoFrame", Lame({"-t", "-b", "128"})},
+    {"checksummed", Lame({"-p", "-b", "128"})},
+    {"checksummedVbr", Lame({"-p", "-V", "2"})},
     {"tagged", Lame({"-b", "128"})},
     {"layerII", Lame({}), Join::LayerII, Join::LayerII},
 };
 
-// A 300 KB picture and text frames in ID3v2.4, and an ID3v1.1 tag.
+const Source& SourceNamed(const std::string& name) {
+  return *std::find_if(std::begin(kSources), std::end(kSources),
+                       [&](const Source& source) { return source.Name == name; });
+}
+
+// A 300 KB picture and text frames in ID3v2.4 (the whole file's length among
+// them), and an ID3v1.1 tag.
 void AddTags(const std::string& path) {
   TagLib::MPEG::File file(path.c_str());
   TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
@@ -73,6 +82,9 @@ void AddTags(const std::string& path) {
   id3v2->setAlbum("Night Ferry");
   id3v2->setComment("recorded live");
   id3v2->setTrack(9);
+  auto* length = new TagLib::ID3v2::TextIdentificationFrame("TLEN", TagLib::String::Latin1);
+  length->setText("3000");
+  id3v2->addFrame(length);
   auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
   TagLib::ByteVector art(300u * 1024u, 0);
   for (unsigned i = 0; i < art.size(); ++i) {
@@ -229,7 +241,7 @@ TEST_P(ExactPieces, JoinedSoundLikeTheSourceInTheProgramsPlayer) {
 INSTANTIATE_TEST_SUITE_P(Sources, ExactPieces, ::testing::ValuesIn(kSources), CaseName());
 
 TEST(ExactPieceTags, CarryTheTrackNumberAndEverythingElseUnchanged) {
-  const SplitSource& split = SplitOf(kSources[9]);
+  const SplitSource& split = SplitOf(SourceNamed("tagged"));
   ASSERT_GT(split.Layout.Id3v2Bytes, 300 * 1024);
   TagLib::MPEG::File source(split.Path.c_str());
   const auto& sourceFrames = source.ID3v2Tag()->frameListMap();
@@ -240,10 +252,15 @@ TEST(ExactPieceTags, CarryTheTrackNumberAndEverythingElseUnchanged) {
     ASSERT_TRUE(piece.hasID3v2Tag() && piece.hasID3v1Tag());
     const auto& frames = piece.ID3v2Tag()->frameListMap();
     EXPECT_EQ(frames["TRCK"].front()->toString(), std::to_string(k) + "/" + std::to_string(pieces));
+    const ReferenceDecode decoded =
+        brelvik::testing::DecodeStraight(split.Pieces[static_cast<std::size_t>(k - 1)]);
+    EXPECT_EQ(frames["TLEN"].front()->toString().toInt(),
+              std::lround(static_cast<double>(decoded.Frames()) * 1000 /
+                          static_cast<double>(decoded.Rate)));
     EXPECT_EQ(frames.size(), sourceFrames.size());
     for (const auto& [id, list] : sourceFrames) {
       const std::string name(id.data(), id.size());
-      if (name != "TRCK") {
+      if (name != "TRCK" && name != "TLEN") {
         ASSERT_TRUE(frames.contains(id)) << name;
         EXPECT_TRUE(frames[id].front()->render() == list.front()->render()) << name;
       }

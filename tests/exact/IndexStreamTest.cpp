@@ -66,6 +66,16 @@ TEST_F(ExactIndexStream, WalksFromAfterTheTagPastJunkToTheLastWholeFrame) {
   EXPECT_TRUE(outcome.Layout->Id3v1);
 }
 
+TEST_F(ExactIndexStream, TakesNoTagFromTheLastFramesBytes) {
+  Bytes frames = StreamBuilder().Frames(kMpeg1, 20).Get();
+  const auto tag = frames.end() - 128;
+  std::copy_n("TAG", 3, tag);
+  const IndexOutcome outcome = Index(StreamBuilder().Raw(frames));
+  ASSERT_TRUE(outcome.Layout) << outcome.Refusal;
+  EXPECT_EQ(outcome.Layout->AudioFrames, 20);
+  EXPECT_FALSE(outcome.Layout->Id3v1);
+}
+
 TEST(ExactId3v2TagBytes, CountTheFooterFromVersion4On) {
   EXPECT_EQ(Id3v2TagBytes(Bytes{'I', 'D', '3', 4, 0, 0x10, 0, 0, 2, 1}, 1000), 277);
   EXPECT_EQ(Id3v2TagBytes(Bytes{'I', 'D', '3', 3, 0, 0x10, 0, 0, 2, 1}, 1000), 267);
@@ -123,6 +133,13 @@ const EndCase kEnds[] = {
      ""},
     {"OneFrameOfAnotherFormat", StreamBuilder().Frames(kMpeg1, 20).Frames(kMpeg2, 1), ""},
     {"ApeTagAndId3v1", StreamBuilder().Frames(kMpeg1, 20).Raw(kApeTag).Junk(16, 0x41).ID3v1(), ""},
+    {"FilesJoinedEndToEnd",
+     StreamBuilder()
+         .Raw(InfoFrame(10, 576, 1000))
+         .Frames(kMpeg1, 10)
+         .Raw(InfoFrame(10, 576, 1000))
+         .Frames(kMpeg1, 10),
+     "a second header frame at byte 4587 shows files joined end to end"},
 };
 
 class ExactStreamEnds : public ExactIndexStream, public ::testing::WithParamInterface<EndCase> {};
