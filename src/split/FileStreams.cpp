@@ -324,4 +324,19 @@ bool IsOtherThanRegularFile(const std::string& path) {
   return ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode);
 }
 
+bool IsLinkToNothing(const std::string& path) {
+  struct stat link {};
+  struct stat target {};
+  return ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
+         ::stat(path.c_str(), &target) != 0;
+}
+
+std::optional<std::pair<std::uint64_t, std::uint64_t>> FileIdentityOf(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) {
+    return std::nullopt;
+  }
+  return std::pair<std::uint64_t, std::uint64_t>(status.st_dev, status.st_ino);
+}
+
 }  // namespace brelvik

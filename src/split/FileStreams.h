@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace brelvik {
 
@@ -107,5 +109,13 @@ bool IsSameFile(const std::string& a, const std::string& b);
 // Whether the path names something that exists and is not a regular file
 // (following links): a device, a FIFO, a folder, a socket.
 bool IsOtherThanRegularFile(const std::string& path);
+
+// Whether the path is a symbolic link that leads to no file (its target
+// missing, or links that go round in a circle).
+bool IsLinkToNothing(const std::string& path);
+
+// The device and inode of the file the path names (through links), if it
+// names one: two paths with one identity are one file.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> FileIdentityOf(const std::string& path);
 
 }  // namespace brelvik

@@ -1,6 +1,7 @@
 #include "split/SplitEngine.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "split/OutputNaming.h"
@@ -16,6 +17,8 @@ std::int64_t ByteOffsetOf(std::int32_t breakpoint, std::uint16_t frameBytes) {
 
 void RefuseUnsafePieces(const std::string& sourcePath, const std::string& splitTemplate,
                         int pieces) {
+  // Existing pieces by file: a name linked to an earlier piece would replace it.
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> existing;
   for (int piece = 1; piece <= pieces; ++piece) {
     const std::string name = PieceName(splitTemplate, piece);
     if (IsSameFile(name, sourcePath)) {
@@ -24,6 +27,16 @@ void RefuseUnsafePieces(const std::string& sourcePath, const std::string& splitT
     if (IsOtherThanRegularFile(name)) {
       throw ERefusedSplit("The piece " + name +
                           " names something other than a regular file, which is left as it is");
+    }
+    if (IsLinkToNothing(name)) {
+      throw ERefusedSplit("The piece " + name +
+                          " is a link that leads to no file, which is left as it is");
+    }
+    if (const auto identity = FileIdentityOf(name)) {
+      if (const auto [earlier, added] = existing.emplace(*identity, name); !added) {
+        throw ERefusedSplit("The pieces " + earlier->second + " and " + name +
+                            " are one file, so the second would replace the first");
+      }
     }
   }
 }

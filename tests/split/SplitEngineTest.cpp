@@ -219,6 +219,58 @@ TEST(SplitFailure, AnythingButARegularFileInThePlaceOfAPieceIsRefusedBeforeAnyPi
   EXPECT_EQ(NamesIn(dir.Path()), (Names{"src.mp3", "live-2.mp3"}));
 }
 
+struct LinkedPieceCase {
+  const char* Name;
+  void (*Make)(const TempDir& dir);  // puts something in the place of live-2.mp3
+  const char* Refusal;               // with {} for the folder
+};
+
+const LinkedPieceCase kLinkedPieces[] = {
+    {"LinkToAMissingFile",
+     [](const TempDir& dir) { fs::create_symlink("missing.mp3", dir.File("live-2.mp3")); },
+     "The piece {}live-2.mp3 is a link that leads to no file, which is left as it is"},
+    {"LinksInACircle",
+     [](const TempDir& dir) {
+       fs::create_symlink("live-2.mp3", dir.File("loop.mp3"));
+       fs::create_symlink("loop.mp3", dir.File("live-2.mp3"));
+     },
+     "The piece {}live-2.mp3 is a link that leads to no file, which is left as it is"},
+    {"LinkToAnEarlierPiece",
+     [](const TempDir& dir) {
+       WriteBytes(dir.File("live-1.mp3"), {1, 2, 3});
+       fs::create_symlink("live-1.mp3", dir.File("live-2.mp3"));
+     },
+     "The pieces {}live-1.mp3 and {}live-2.mp3 are one file, so the second would replace the "
+     "first"},
+};
+
+class SplitLinkedPiece : public ::testing::TestWithParam<LinkedPieceCase> {};
+
+TEST_P(SplitLinkedPiece, IsRefusedBeforeAnyPieceAndLeftAsItIs) {
+  TempDir dir;
+  WriteBytes(dir.File("src.mp3"), RandomBytes(1000));
+  GetParam().Make(dir);
+  const auto before = NamesIn(dir.Path());
+  std::string expected = GetParam().Refusal;
+  for (auto at = expected.find("{}"); at != std::string::npos; at = expected.find("{}")) {
+    expected.replace(at, 2, dir.File(""));
+  }
+  try {
+    Split(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, ListOf({"0", "3", "7", "9"}),
+          [](int) { ADD_FAILURE() << "a piece was written"; });
+    ADD_FAILURE() << "the split did not refuse";
+  } catch (const ERefusedSplit& refusal) {
+    EXPECT_EQ(std::string(refusal.what()), expected);
+  }
+  EXPECT_EQ(NamesIn(dir.Path()), before);
+  EXPECT_TRUE(fs::is_symlink(dir.File("live-2.mp3")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SplitLinkedPiece, ::testing::ValuesIn(kLinkedPieces),
+                         [](const ::testing::TestParamInfo<LinkedPieceCase>& named) {
+                           return std::string(named.param.Name);
+                         });
+
 // Lowers the largest file this process may write, so that a write past it
 // fails with EFBIG instead of raising SIGXFSZ; both are restored on leaving.
 class FileSizeLimit {
