@@ -25,12 +25,17 @@ run: program
 
 # PREFIX=/usr/local by default; `sudo make install` to install system-wide.
 PREFIX ?= /usr/local
+# What `make install` put in place is kept apart from CMake's own manifest,
+# which packaging and check-install rewrite for their staging folders.
+INSTALLED := build/default/installed-files.txt
 install: program
 	@cmake --install build/default --prefix "$(PREFIX)"
+	@cp build/default/install_manifest.txt $(INSTALLED)
 
 uninstall:
-	@test -f build/default/install_manifest.txt || { echo "nothing installed from this tree"; exit 1; }
-	@xargs -r -d '\n' rm -fv < build/default/install_manifest.txt
+	@test -f $(INSTALLED) || { echo "nothing installed from this tree"; exit 1; }
+	@xargs -r -d '\n' rm -fv < $(INSTALLED)
+	@rm -f $(INSTALLED)
 
 # The Debian package, in build/package/.
 package: program

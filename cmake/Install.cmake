@@ -2,6 +2,10 @@
 # package CPack makes of it.
 include(GNUInstallDirs)
 
+# Installing and packaging need the programs and their desktop files alone
+# (`make install` and `make package` build those first), not every test suite.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
+
 set(BRELVIK_APP_ID org.brelvik.Splitter)
 set(data ${PROJECT_SOURCE_DIR}/data)
 set(made ${PROJECT_BINARY_DIR}/desktop)

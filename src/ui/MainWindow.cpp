@@ -910,7 +910,14 @@ void TMain::StartPreview(std::int32_t start, std::int32_t end) {
   // A start at the device's end has nothing to play: Play would start over
   // from 0. The stopped device then ends the preview at the first tick.
   if (TrackBar->value() < mediaPlayer_->Length()) {
-    mediaPlayer_->Play();
+    try {
+      mediaPlayer_->Play();
+    } catch (...) {
+      // A preview that cannot sound leaves the position where it was.
+      SetTrackBarPosition(previewReturn_);
+      mediaPlayer_->Seek(TrackBar->value());
+      throw;
+    }
   }
   Enter(WindowState::Previewing);
 }

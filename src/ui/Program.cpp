@@ -18,7 +18,10 @@ StartRequest ParseCommandLine(const QStringList& arguments) {
   parser.setApplicationDescription(
       "Brelvik MP3 Splitter: cuts an MP3 file into numbered pieces at the points you pick while "
       "listening.\nWithout a window: brelvik-split (brelvik-split --help).");
-  const QCommandLineOption help = parser.addHelpOption();
+  // Qt's own help option adds --help-all, which lists Qt's options: those
+  // need an application object, which --help does without.
+  const QCommandLineOption help({"h", "help"}, "Displays help on commandline options.");
+  parser.addOption(help);
   const QCommandLineOption version = parser.addVersionOption();
   parser.addPositionalArgument("FILE", "The MP3 file to open at start.", "[FILE]");
 

@@ -3,9 +3,11 @@
 #include <gmock/gmock.h>
 #include <stdlib.h>
 
+#include <QAction>
 #include <QDir>
 #include <QFrame>
 #include <QMessageBox>
+#include <QSlider>
 #include <filesystem>
 
 #include "Lame.h"
@@ -117,6 +119,15 @@ TEST_F(NoSoundWindowTest, OpensStepsAndSplitsAndPlaySaysWhyItCannotSound) {
   window.Split_TbClick();
   EXPECT_EQ(boxes.Seen().size(), 1u);
   EXPECT_EQ(std::filesystem::file_size(dir_.File("tone-1.mp3")), 30u * 417);
+
+  // A preview that cannot sound says why once and leaves the position as it was.
+  const int before = window.findChild<QSlider*>("TrackBar")->value();
+  window.Breakpoints().Select(1);
+  window.findChild<QAction*>("Play3safter1")->trigger();
+  EXPECT_EQ(boxes.Seen().size(), 2u);
+  EXPECT_EQ(window.findChild<QSlider*>("TrackBar")->value(), before);
+  EXPECT_EQ(window.MediaPlayer().Position(), before);
+  EXPECT_EQ(window.State(), ui::WindowState::Stopped);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 # Shared by the window scripts: a private Xvfb display with the program on it.
-# Source it, then call start_program PROGRAM; WINDOW, X and Y are set after.
+# Source it, then call start_program PROGRAM [ARGUMENT...]; WINDOW, X and Y are
+# set after.
 
 title="Brelvik MP3 Splitter"
 work=$(mktemp -d)
@@ -31,7 +32,7 @@ start_program() {
   export SDL_AUDIODRIVER=dummy
   unset QT_QPA_PLATFORM
 
-  "$1" >"$work/app.log" 2>&1 &
+  "$@" >"$work/app.log" 2>&1 &
   app_pid=$!
   WINDOW=""
   for _ in $(seq 100); do
