@@ -11,6 +11,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/SilencesCommand.h"
 #include "cli/SplitCommand.h"
+#include "split/OutputNaming.h"
 
 namespace brelvik {
 namespace {
@@ -47,6 +48,15 @@ const CLI::Validator kFinite(
     },
     "FINITE");
 
+// An output path that names a file, not only a folder ("" or "out/" would
+// write pieces named "-1", "-2"...).
+const CLI::Validator kNamesAFile(
+    [](const std::string& path) {
+      return FileNamePart(path).empty() ? "names no file, only a folder: '" + path + "'"
+                                        : std::string();
+    },
+    "FILE");
+
 // The options of the silence search; returned so that split can tie them to
 // --at-silences.
 std::vector<CLI::Option*> AddSilenceOptions(CLI::App& command, silence::SilenceSettings& settings) {
@@ -77,7 +87,8 @@ void AddCueCommand(CLI::App& app, CueOptions& options) {
   cue->add_option("FILE", options.File, "The MP3 file")->required();
   cue->add_option("BREAKPOINT", options.Breakpoints, "Frame numbers or times");
   cue->add_option("-o,--output", options.Sheet,
-                  "The cue sheet to write (default: FILE's name with .cue)");
+                  "The cue sheet to write (default: FILE's name with .cue)")
+      ->check(kNamesAFile);
   cue->add_flag("--to-end", options.ToEnd, "Add a breakpoint at the end of the file");
   cue->footer(kBreakpointHelp);
 }
@@ -98,9 +109,11 @@ void AddSplitCommand(CLI::App& app, SplitOptions& options) {
   for (CLI::Option* option : AddSilenceOptions(*split, options.Silences)) {
     option->needs(atSilences);
   }
-  split->add_option("-o,--output", options.Template,
-                    "Output template; \"-%track%\" becomes \"-\" and the piece number "
-                    "(default: FILE's name with -%track% before its extension)");
+  split
+      ->add_option("-o,--output", options.Template,
+                   "Output template; \"-%track%\" becomes \"-\" and the piece number "
+                   "(default: FILE's name with -%track% before its extension)")
+      ->check(kNamesAFile);
   split->add_flag("--to-end", options.ToEnd, "Add a breakpoint at the end of the file");
   split->add_flag("--exact", options.Exact,
                   "Exact pieces: cut on real frames at the times you hear, each piece a whole MP3 "

@@ -88,15 +88,24 @@ TEST_F(HostileInput, APieceLinkedToADeviceLeavesTheDeviceAsItWas) {
   const std::string device = dir_.File("null");
   ASSERT_EQ(::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
   fs::create_symlink(device, Piece(1));
-  for (const bool exact : {false, true}) {
-    std::vector<std::string> args = {"split", source_, "10"};
-    if (exact) {
-      args.push_back("--exact");
+  // The device itself under a piece's name, too.
+  ASSERT_EQ(::mknod(Piece(2).c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+  for (const std::string& output : {Piece(1), Piece(2)}) {
+    for (const bool exact : {false, true}) {
+      std::vector<std::string> args = {"split", source_, "10", "20"};
+      if (exact) {
+        args.push_back("--exact");
+      }
+      const CommandResult result = RunBounded(args);
+      EXPECT_EQ(result.ExitCode, 1) << result.Err;
+      EXPECT_EQ(result.Err, "The piece " + output +
+                                " names something other than a regular file, which is left as "
+                                "it is\n");
+      EXPECT_TRUE(fs::is_character_file(device));
+      EXPECT_TRUE(fs::is_character_file(Piece(2)));
+      EXPECT_EQ(fs::is_symlink(Piece(1)), output == Piece(1));
     }
-    const CommandResult result = RunBounded(args);
-    EXPECT_EQ(result.ExitCode, 1) << result.Err;
-    EXPECT_NE(result.Err.find("other than a regular file"), std::string::npos) << result.Err;
-    EXPECT_TRUE(fs::is_character_file(device));
+    fs::remove(Piece(1));
   }
 }
 
@@ -112,26 +121,59 @@ TEST_F(HostileInput, APieceThatWouldOverwriteTheSourceIsARefusal) {
 }
 
 // Spawns brelvik-split, lets it work for a moment and sends the signal.
-int SignalledInTheMiddle(const std::vector<std::string>& args, int signal) {
-  std::vector<std::string> argv = {BRELVIK_SPLIT_EXE};
-  argv.insert(argv.end(), args.begin(), args.end());
+// The file the process has open in the folder other than `except`, if any:
+// an unnamed piece shows as "#NUMBER (deleted)", a hidden one by its name.
+std::string PieceBeingWritten(pid_t pid, const fs::path& folder, const fs::path& except) {
+  std::error_code error;
+  for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    const fs::path target = fs::read_symlink(fd.path(), error);
+    if (!error && target != except && target.parent_path() == folder) {
+      return target.filename().string();
+    }
+  }
+  return {};
+}
+
+struct SignalledSplit {
+  std::string Written;  // the piece's file when the signal came
+  int Ended = 0;        // the signal that ended it, or minus its exit status
+};
+
+// Starts the command, waits until it writes a piece into the folder and sends
+// it the signal.
+SignalledSplit SignalledInTheMiddle(std::vector<std::string> argv, const fs::path& folder,
+                                    const fs::path& source, int signal) {
   std::vector<char*> pointers;
   for (auto& a : argv) {
     pointers.push_back(a.data());
   }
   pointers.push_back(nullptr);
   pid_t pid = 0;
-  if (::posix_spawn(&pid, pointers[0], nullptr, nullptr, pointers.data(), environ) != 0) {
-    return -1;
+  if (::posix_spawnp(&pid, pointers[0], nullptr, nullptr, pointers.data(), environ) != 0) {
+    return {{}, -1};
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  SignalledSplit split;
+  for (int wait = 0; wait < 1000 && split.Written.empty(); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    split.Written = PieceBeingWritten(pid, folder, source);
+  }
   ::kill(pid, signal);
   int status = 0;
   ::waitpid(pid, &status, 0);
-  return WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status);
+  split.Ended = WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status);
+  return split;
 }
 
-class InterruptedSplit : public ::testing::TestWithParam<int> {};
+// Where pieces are written: to unnamed files, or (without /proc, as in some
+// containers) to hidden ones beside them.
+enum class Temporary { Unnamed, Hidden };
+
+struct Interruption {
+  int Signal;
+  Temporary Written;
+};
+
+class InterruptedSplit : public ::testing::TestWithParam<Interruption> {};
 
 TEST_P(InterruptedSplit, LeavesNoPieceAndNoHiddenFileBehind) {
   // A 2 GB source, sparse after its first frames: its one piece takes far
@@ -140,14 +182,35 @@ TEST_P(InterruptedSplit, LeavesNoPieceAndNoHiddenFileBehind) {
   const std::string source = dir.File("long.mp3");
   StreamBuilder().Frames(HeaderFields{}, 100).WriteTo(source);
   fs::resize_file(source, std::uintmax_t{2} << 30);
-  const int ended = SignalledInTheMiddle({"split", source, "4000000"}, GetParam());
-  EXPECT_EQ(ended, GetParam()) << "ended by the signal, as any program is";
+  std::vector<std::string> argv = {BRELVIK_SPLIT_EXE, "split", source, "4000000"};
+  if (GetParam().Written == Temporary::Hidden) {
+    // /proc taken away in a mount namespace of the split's own.
+    if (RunCommand({"unshare", "-m", "sh", "-c", "umount -l /proc"}).ExitCode != 0) {
+      GTEST_SKIP() << "no mount namespace to take /proc away in";
+    }
+    argv.insert(argv.begin(), {"unshare", "-m", "sh", "-c", "umount -l /proc && exec \"$@\"", "-"});
+  }
+  const SignalledSplit split = SignalledInTheMiddle(argv, dir.Path(), source, GetParam().Signal);
+  EXPECT_EQ(split.Ended, GetParam().Signal) << "ended by the signal, as any program is";
+  EXPECT_EQ(split.Written.substr(0, 1), GetParam().Written == Temporary::Hidden ? "." : "#")
+      << "the piece was being written to '" << split.Written << "'";
   EXPECT_FALSE(fs::exists(dir.File("long-1.mp3")));
   EXPECT_TRUE(HiddenFilesIn(dir).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, InterruptedSplit, ::testing::Values(SIGINT, SIGTERM, SIGKILL),
-                         [](const auto& test) { return std::string(sigabbrev_np(test.param)); });
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptedSplit,
+                         ::testing::Values(Interruption{SIGINT, Temporary::Unnamed},
+                                           Interruption{SIGTERM, Temporary::Unnamed},
+                                           Interruption{SIGHUP, Temporary::Unnamed},
+                                           Interruption{SIGKILL, Temporary::Unnamed},
+                                           Interruption{SIGINT, Temporary::Hidden},
+                                           Interruption{SIGTERM, Temporary::Hidden},
+                                           Interruption{SIGHUP, Temporary::Hidden}),
+                         [](const ::testing::TestParamInfo<Interruption>& test) {
+                           return std::string(sigabbrev_np(test.param.Signal)) +
+                                  (test.param.Written == Temporary::Hidden ? "IntoAHiddenFile"
+                                                                           : "IntoAnUnnamedFile");
+                         });
 
 TEST_F(HostileInput, AFileSizeLimitIsAWriteErrorWithItsReason) {
   const CommandResult result = RunCommand(

@@ -151,6 +151,16 @@ TEST_F(SplitCommand, AnOutputPathWithoutPlaceholderNamesNumberedPieces) {
   EXPECT_FALSE(Exists(dir_.File("set.mp3")));
 }
 
+TEST_F(SplitCommand, AnOutputPathThatNamesNoFileIsRefused) {
+  for (const std::string& output : {std::string(), dir_.Path().string() + "/"}) {
+    const CommandResult result = RunSplitter({"split", source_, "-o", output, "10"});
+    EXPECT_EQ(result.ExitCode, 105) << output;
+    EXPECT_NE(result.Err.find("names no file, only a folder: '" + output + "'"), std::string::npos)
+        << result.Err;
+    EXPECT_FALSE(Exists(output + "-1"));
+  }
+}
+
 TEST(ProgramOptions, HelpShowsCommandsAndExitCodes) {
   const CommandResult result = RunSplitter({"--help"});
   EXPECT_EQ(result.ExitCode, 0);
