@@ -42,6 +42,9 @@ int RunCue(const CueOptions& options, std::ostream& out, std::ostream& err) {
       cue::SheetOfList(*list, details.Figures, options.File, *end, std::nullopt);
   try {
     cue::WriteCueSheet(sheetPath, sheet);
+  } catch (const ERefusedSplit& refusal) {
+    err << refusal.Detailed() << '\n';
+    return kExitRefused;
   } catch (const EStreamError& error) {
     err << error.Detailed() << '\n';
     return kExitWriteFailed;

@@ -21,6 +21,24 @@ exact::PieceNames TrackNames(const CueSheet& sheet, const CueTrack& track) {
   return names;
 }
 
+// Where the first piece starts: the sheet's REM START, or the file's start.
+double StartOf(const CueSheet& sheet) {
+  return sheet.StartMs.value_or(0);
+}
+
+// A piece before the first track, from the sheet's start.
+bool HasLeadIn(const CueSheet& sheet) {
+  return sheet.Tracks.front().StartMs > StartOf(sheet);
+}
+
+// The list's "0", which a sheet with a start of its own replaces.
+void DropFrameZero(BreakpointList& list) {
+  if (list.Count() > 0 && list.Value(0) == 0) {
+    list.Select(0);
+    list.DeleteSelected();
+  }
+}
+
 }  // namespace
 
 double TimeOfFrame(std::int32_t frame, const StreamFigures& figures) {
@@ -43,6 +61,13 @@ std::optional<std::string> FillList(const CueSheet& sheet, const StreamFigures& 
     list.AddCurrentFrame(std::to_string(frame));
     return std::nullopt;
   };
+  if (sheet.StartMs) {
+    DropFrameZero(list);
+    if (auto refusal = add("the sheet's start (" + CueTime(*sheet.StartMs) + ")",
+                           FrameOfTime(*sheet.StartMs, figures))) {
+      return refusal;
+    }
+  }
   for (const CueTrack& track : sheet.Tracks) {
     if (auto refusal = add(LabelOf(track), FrameOfTime(track.StartMs, figures))) {
       return refusal;
@@ -58,8 +83,11 @@ std::optional<std::string> FillList(const CueSheet& sheet, const StreamFigures& 
 
 std::vector<exact::CutRequest> RequestsOfSheet(const CueSheet& sheet) {
   std::vector<exact::CutRequest> requests;
-  if (sheet.Tracks.front().StartMs > 0) {
-    requests.push_back({0, "0"});
+  if (HasLeadIn(sheet)) {
+    requests.push_back(
+        sheet.StartMs
+            ? exact::CutRequest{*sheet.StartMs, "the sheet's start, " + CueTime(*sheet.StartMs)}
+            : exact::CutRequest{0, "0"});
   }
   for (const CueTrack& track : sheet.Tracks) {
     requests.push_back({track.StartMs, LabelOf(track)});
@@ -74,7 +102,7 @@ std::vector<exact::CutRequest> RequestsOfSheet(const CueSheet& sheet) {
 
 std::vector<exact::PieceNames> NamesOfSheet(const CueSheet& sheet) {
   std::vector<exact::PieceNames> names;
-  if (sheet.Tracks.front().StartMs > 0) {
+  if (HasLeadIn(sheet)) {
     names.push_back(AlbumNames(sheet));
   }
   for (const CueTrack& track : sheet.Tracks) {
@@ -121,6 +149,9 @@ CueSheet SheetOfList(const BreakpointList& list, const StreamFigures& figures,
       }
     }
     sheet.Tracks.push_back(track);
+  }
+  if (!sheet.Tracks.empty() && list.Value(0) != 0) {
+    sheet.StartMs = sheet.Tracks.front().StartMs;
   }
   if (list.Count() > 0 && list.Value(list.Count() - 1) < endFrame) {
     sheet.EndMs = ascending(TimeOfFrame(list.Value(list.Count() - 1), figures));

@@ -4,10 +4,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 
@@ -19,7 +24,10 @@ namespace brelvik::cue {
 namespace {
 
 constexpr std::size_t kLargestSheet = 1 << 20;
-constexpr const char* kEndRemark = "REM END ";
+constexpr std::string_view kStartRemark = "REM START ";
+constexpr std::string_view kEndRemark = "REM END ";
+// libcue counts CD frames in an int.
+constexpr std::int64_t kMostCdFrames = INT_MAX;
 
 struct CdDeleter {
   void operator()(Cd* cd) const { cd_delete(cd); }
@@ -67,6 +75,95 @@ std::string AsUtf8(std::string_view text) {
     text.remove_prefix(3);
   }
   return IsUtf8(text) ? std::string(text) : Latin1ToUtf8(text);
+}
+
+// The Latin-1 bytes of UTF-8 text whose code points are all below 256 and
+// not all ASCII; nothing for any other text.
+std::optional<std::string> Utf8ToLatin1(std::string_view text) {
+  std::string latin1;
+  bool changed = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      latin1.push_back(text[i]);
+      continue;
+    }
+    if ((lead & 0xFE) != 0xC2 || i + 1 == text.size() ||
+        (static_cast<unsigned char>(text[i + 1]) & 0xC0) != 0x80) {
+      return std::nullopt;
+    }
+    latin1.push_back(static_cast<char>(((lead & 0x03) << 6) | (text[++i] & 0x3F)));
+    changed = true;
+  }
+  return changed ? std::optional(latin1) : std::nullopt;
+}
+
+// LF for CRLF and for a lone CR: libcue takes no lone CR (as old Mac sheets
+// end their lines) for a line end, and the line walks here take LF alone.
+std::string WithLfLineEnds(std::string_view text) {
+  std::string lf;
+  lf.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      lf.push_back(text[i]);
+    } else if (i + 1 == text.size() || text[i + 1] != '\n') {
+      lf.push_back('\n');
+    }
+  }
+  return lf;
+}
+
+// The words of a line, between spaces and tabs.
+std::vector<std::string_view> WordsOf(std::string_view line) {
+  std::vector<std::string_view> words;
+  std::size_t at = 0;
+  while ((at = line.find_first_not_of(" \t", at)) != std::string_view::npos) {
+    const std::size_t end = std::min(line.find_first_of(" \t", at), line.size());
+    words.push_back(line.substr(at, end - at));
+    at = end;
+  }
+  return words;
+}
+
+bool IsKeyword(std::string_view word, std::string_view keyword) {
+  return std::equal(word.begin(), word.end(), keyword.begin(), keyword.end(), [](char a, char b) {
+    return std::toupper(static_cast<unsigned char>(a)) == b;
+  });
+}
+
+// Runs body on each line of LF-ended text.
+template <typename Body>
+void ForEachLine(std::string_view text, Body&& body) {
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    body(text.substr(0, end));
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+}
+
+// The CD frames of a time written mm:ss:ff (digits only, seconds under 60,
+// frames under 75), or nothing. Minutes too many to count come out above
+// kMostCdFrames.
+std::optional<std::int64_t> FramesOfTimeText(std::string_view text) {
+  constexpr std::int64_t kTooManyMinutes = kMostCdFrames / (60 * kCueFramesPerSecond) + 1;
+  std::array<std::int64_t, 3> parts{};
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::size_t end = i + 1 < parts.size() ? text.find(':') : text.size();
+    if (end == std::string_view::npos || end == 0 ||
+        !std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(end),
+                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
+      return std::nullopt;
+    }
+    if (std::from_chars(text.data(), text.data() + end, parts[i]).ec != std::errc()) {
+      parts[i] = kTooManyMinutes;  // out of range: too many for any part
+    }
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  const auto [minutes, seconds, frames] = parts;
+  if (seconds >= 60 || frames >= kCueFramesPerSecond) {
+    return std::nullopt;
+  }
+  return (std::min(minutes, kTooManyMinutes) * 60 + seconds) * kCueFramesPerSecond + frames;
 }
 
 std::string TextOf(const char* text) {
@@ -130,49 +227,151 @@ class CapturedStderr {
   int saved_ = -1;
 };
 
-// "REM END mm:ss:ff", which libcue leaves aside.
-std::optional<double> EndRemark(std::string_view text) {
-  std::istringstream lines{std::string(text)};
-  for (std::string line; std::getline(lines, line);) {
-    const auto start = line.find_first_not_of(" \t");
-    if (start == std::string::npos || line.compare(start, 8, kEndRemark) != 0) {
-      continue;
+// The time of the first remark "REM START mm:ss:ff" or "REM END mm:ss:ff"
+// (as `remark` says) that gives one; libcue leaves remarks aside.
+std::optional<double> RemarkTime(std::string_view text, std::string_view remark) {
+  std::optional<double> time;
+  ForEachLine(text, [&](std::string_view line) {
+    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    if (time || !line.starts_with(remark)) {
+      return;
     }
-    int minutes = 0;
-    int seconds = 0;
-    int frames = 0;
-    if (std::sscanf(line.c_str() + start + 8, "%d:%d:%d", &minutes, &seconds, &frames) == 3 &&
-        minutes >= 0 && seconds >= 0 && seconds < 60 && frames >= 0 &&
-        frames < kCueFramesPerSecond) {
-      return CueFramesMs((static_cast<long>(minutes) * 60 + seconds) * kCueFramesPerSecond +
-                         frames);
+    const auto words = WordsOf(line.substr(remark.size()));
+    const auto frames = words.empty() ? std::nullopt : FramesOfTimeText(words.front());
+    if (frames && *frames <= kMostCdFrames) {
+      time = CueFramesMs(static_cast<long>(*frames));
+    }
+  });
+  return time;
+}
+
+// The lines that start with TRACK, in any letter case: libcue keeps no more
+// than kMostTracks of them and gives no sign of the rest.
+int TrackLines(std::string_view text) {
+  int count = 0;
+  ForEachLine(text, [&count](std::string_view line) {
+    const auto words = WordsOf(line);
+    count += !words.empty() && IsKeyword(words.front(), "TRACK") ? 1 : 0;
+  });
+  return count;
+}
+
+// Why an INDEX line's time would not be read as written, naming its track
+// (counted as libcue counts them), or nothing. libcue takes "00:08" for a
+// syntax error it recovers from, reads "00:04:99" as 00:05:24 and lets
+// "4772186:00:00" wrap around its int.
+std::optional<std::string> IndexTimeRefusal(std::string_view text) {
+  std::optional<std::string> refusal;
+  int track = 0;
+  ForEachLine(text, [&](std::string_view line) {
+    const auto words = WordsOf(line);
+    if (refusal || words.empty()) {
+      return;
+    }
+    if (IsKeyword(words.front(), "TRACK")) {
+      ++track;
+    }
+    if (track == 0 || !IsKeyword(words.front(), "INDEX")) {
+      return;
+    }
+    const std::string index = "track " + std::to_string(track) + "'s INDEX" +
+                              (words.size() > 1 ? " " + std::string(words[1]) : std::string());
+    if (words.size() < 3) {
+      refusal = "has " + index + " without a time";
+      return;
+    }
+    const std::string time(words[2]);
+    const auto frames = FramesOfTimeText(time);
+    if (!frames) {
+      refusal = "has " + index + " at " + time +
+                ", which is no time mm:ss:ff (seconds under 60, frames under 75)";
+    } else if (*frames > kMostCdFrames) {
+      refusal = "has " + index + " at " + time + ", later than the " +
+                CueTime(CueFramesMs(kMostCdFrames)) + " a cue sheet can give";
+    }
+  });
+  return refusal;
+}
+
+// A FILE line's name with "/" between folders; sheets written on other
+// systems may separate them with "\".
+std::string SlashedPath(std::string name) {
+  std::replace(name.begin(), name.end(), '\\', '/');
+  return name;
+}
+
+// The file name part of a FILE line's name.
+std::string FileNameOf(const std::string& name) {
+  return FileNamePart(SlashedPath(name));
+}
+
+std::string PathIn(const std::string& folder, const std::string& name) {
+  return folder.empty() ? name : folder + "/" + name;
+}
+
+// The file a FILE line's path names from the folder, taken as it is written
+// or, when only that names a file, as Latin-1.
+std::optional<std::string> ExistingFileIn(const std::string& folder, const std::string& written) {
+  for (const auto& candidate : {std::optional(written), Utf8ToLatin1(written)}) {
+    std::error_code ignored;
+    if (candidate && std::filesystem::is_regular_file(PathIn(folder, *candidate), ignored)) {
+      return PathIn(folder, *candidate);
     }
   }
   return std::nullopt;
 }
 
-// The lines that start with TRACK, in any letter case: libcue keeps no more
-// than kMostTracks of them and gives no sign of the rest.
-int TrackLines(const std::string& text) {
-  int count = 0;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    const auto start = line.find_first_not_of(" \t");
-    if (start != std::string::npos && line.size() - start >= 5) {
-      std::string word = line.substr(start, 5);
-      std::transform(word.begin(), word.end(), word.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-      count += word == "TRACK" ? 1 : 0;
-    }
-  }
-  return count;
+// The path with its folders' "..", "." and links resolved, its file's name
+// kept: "sheets/../live.mp3" as the window and messages show it.
+std::string WithFolderResolved(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path folder = fs::weakly_canonical(fs::path(path).parent_path(), error);
+  return error ? path : (folder / fs::path(path).filename()).string();
 }
 
-// The file name part of a FILE line's name; sheets written on other systems
-// may separate folders with "\".
-std::string FileNameOf(std::string name) {
-  std::replace(name.begin(), name.end(), '\\', '/');
-  return FileNamePart(name);
+// Why a FILE name would not read back as written, or nothing: inside
+// quotation marks libcue keeps a backslash and the character after it as they
+// are, reading takes a backslash for a folder separator, and a control
+// character is no part of a name a sheet can hold.
+std::optional<std::string> UnwritableBecause(std::string_view name) {
+  for (const char c : name) {
+    if (c == '"') {
+      return "it holds a quotation mark";
+    }
+    if (c == '\\') {
+      return "it holds a backslash";
+    }
+    if (static_cast<unsigned char>(c) < ' ' || c == '\x7F') {
+      return "it holds a control character";
+    }
+  }
+  return std::nullopt;
+}
+
+// How a sheet at sheetPath names the audio at audioPath: by its name when the
+// sheet lies beside it, else by its path from the sheet's folder. The folders
+// are compared with their links resolved, the file's own name is kept.
+std::string FileTextFor(const std::string& sheetPath, const std::string& audioPath) {
+  namespace fs = std::filesystem;
+  const auto folderOf = [](const std::string& path) {
+    const std::string folder = FolderOf(path);
+    std::error_code ignored;
+    return fs::weakly_canonical(fs::absolute(folder.empty() ? "." : folder, ignored), ignored);
+  };
+  const std::string name = FileNamePart(audioPath);
+  const fs::path sheetFolder = folderOf(sheetPath);
+  const fs::path audioFolder = folderOf(audioPath);
+  if (sheetFolder == audioFolder) {
+    return name;
+  }
+  const fs::path relative = audioFolder.lexically_relative(sheetFolder);
+  return relative.empty() ? name : (relative / name).generic_string();
+}
+
+// Text as a sheet holds it: UTF-8, taking text that is no UTF-8 for Latin-1.
+std::string Utf8Of(const std::string& text) {
+  return IsUtf8(text) ? text : Latin1ToUtf8(text);
 }
 
 // libcue's scanner keeps its state from one text to the next: a text that
@@ -214,9 +413,12 @@ CueOutcome SheetOf(const Cd& cd, const std::string& name) {
   sheet.Performer = TextOf(cdtext_get(PTI_PERFORMER, cd_get_cdtext(&cd)));
   for (int i = 1; i <= cd_get_ntrack(&cd); ++i) {
     const Track* track = cd_get_track(&cd, i);
-    const long start = track != nullptr ? track_get_index(track, 1) : -1;
-    if (start < 0 || track_get_mode(track) != MODE_AUDIO) {
+    if (track == nullptr || track_get_mode(track) != MODE_AUDIO) {
       continue;
+    }
+    const long start = track_get_index(track, 1);
+    if (start < 0) {
+      return Refuse(name, "has no INDEX 01 for track " + std::to_string(i));
     }
     const std::string file = TextOf(track_get_filename(track));
     if (sheet.Tracks.empty()) {
@@ -245,6 +447,23 @@ CueOutcome SheetOf(const Cd& cd, const std::string& name) {
   return {sheet, {}};
 }
 
+// The sheet's REM START and REM END, each refused where it would cut a track.
+CueOutcome WithRemarks(CueSheet sheet, std::string_view text, const std::string& name) {
+  sheet.StartMs = RemarkTime(text, kStartRemark);
+  sheet.EndMs = RemarkTime(text, kEndRemark);
+  const double firstStart = sheet.Tracks.front().StartMs;
+  if (sheet.StartMs && *sheet.StartMs > firstStart) {
+    return Refuse(name, "starts at " + CueTime(*sheet.StartMs) +
+                            ", after its first track starts (" + CueTime(firstStart) + ")");
+  }
+  const double lastStart = sheet.Tracks.back().StartMs;
+  if (sheet.EndMs && *sheet.EndMs <= lastStart) {
+    return Refuse(name, "ends at " + CueTime(*sheet.EndMs) + ", not after its last track starts (" +
+                            CueTime(lastStart) + ")");
+  }
+  return {sheet, {}};
+}
+
 }  // namespace
 
 std::string TooManyTracks(int tracks) {
@@ -266,7 +485,7 @@ std::string CueTime(double ms) {
 
 CueOutcome ParseCueSheet(std::string_view text, const std::string& name) {
   const ScannerSettler settle;
-  const std::string utf8 = AsUtf8(text) + "\n";
+  const std::string utf8 = WithLfLineEnds(AsUtf8(text)) + "\n";
   if (utf8.find('\0') != std::string::npos) {
     return Refuse(name, "is not a cue sheet (it holds binary data)");
   }
@@ -279,22 +498,25 @@ CueOutcome ParseCueSheet(std::string_view text, const std::string& name) {
     return Refuse(name, "holds " + std::to_string(tracks) + " tracks, more than the " +
                             std::to_string(kMostTracks) + " a cue sheet can hold");
   }
+  if (const auto refusal = IndexTimeRefusal(utf8)) {
+    return Refuse(name, *refusal);
+  }
   CapturedStderr complaints;
   std::unique_ptr<Cd, CdDeleter> cd(cue_parse_string(utf8.c_str()));
-  if (!cd) {
-    const std::string why = complaints.FirstLine();
+  // libcue recovers from what it complains about by leaving things out.
+  const std::string why = complaints.FirstLine();
+  if (!cd || !why.empty()) {
     return Refuse(name, "cannot be read" + (why.empty() ? std::string() : " (" + why + ")"));
   }
-  CueOutcome outcome = SheetOf(*cd, name);
-  if (outcome.Sheet) {
-    outcome.Sheet->EndMs = EndRemark(utf8);
-    const double lastStart = outcome.Sheet->Tracks.back().StartMs;
-    if (outcome.Sheet->EndMs && *outcome.Sheet->EndMs <= lastStart) {
-      return Refuse(name, "ends at " + CueTime(*outcome.Sheet->EndMs) +
-                              ", not after its last track starts (" + CueTime(lastStart) + ")");
-    }
+  if (const int read = cd_get_ntrack(cd.get()); read != tracks) {
+    return Refuse(name, "has " + std::to_string(tracks) + " TRACK lines, of which " +
+                            std::to_string(read) + " can be read");
   }
-  return outcome;
+  CueOutcome outcome = SheetOf(*cd, name);
+  if (!outcome.Sheet) {
+    return outcome;
+  }
+  return WithRemarks(std::move(*outcome.Sheet), utf8, name);
 }
 
 CueOutcome ReadCueSheet(const std::string& path) {
@@ -315,7 +537,14 @@ CueOutcome ReadCueSheet(const std::string& path) {
 
 std::string AudioPathOf(const std::string& sheetPath, const CueSheet& sheet) {
   const std::string folder = FolderOf(sheetPath);
-  return (folder.empty() ? std::string() : folder + "/") + FileNameOf(sheet.File);
+  const std::string path = SlashedPath(sheet.File);
+  const std::string name = FileNamePart(path);
+  if (path != name && !path.starts_with('/')) {
+    if (const auto found = ExistingFileIn(folder, path)) {
+      return WithFolderResolved(*found);
+    }
+  }
+  return ExistingFileIn(folder, name).value_or(PathIn(folder, name));
 }
 
 std::string RefusalForAudio(const std::string& sheetPath, const CueSheet& sheet,
@@ -328,7 +557,7 @@ std::string RefusalForAudio(const std::string& sheetPath, const CueSheet& sheet,
 }
 
 void WriteCueSheet(const std::string& path, const CueSheet& sheet) {
-  const std::string text = CueSheetText(sheet);
+  const std::string text = CueSheetText(sheet, path);
   PieceWriter writer(path);
   writer.Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
   writer.Commit();
@@ -338,12 +567,18 @@ std::string SheetPathFor(const std::string& audioPath) {
   return ExtractPureName(audioPath) + ".cue";
 }
 
-std::string CueSheetText(const CueSheet& sheet) {
-  // Inside quotation marks libcue reads a backslash as an escape and ends a
-  // name at a quotation mark or a line end; names keep to what reads back.
+std::string CueSheetText(const CueSheet& sheet, const std::string& sheetPath) {
+  const std::string file =
+      sheetPath.empty() ? FileNamePart(sheet.File) : FileTextFor(sheetPath, sheet.File);
+  if (const auto why = UnwritableBecause(file)) {
+    throw ERefusedSplit("The file name " + file + " cannot be written in a cue sheet (" + *why +
+                        ")");
+  }
+  // Inside quotation marks libcue keeps a backslash as it is and ends a name
+  // at a quotation mark or a line end; titles keep to what reads back.
   const auto quoted = [](const std::string& text) {
     std::string clean;
-    for (const char c : text) {
+    for (const char c : Utf8Of(text)) {
       clean.push_back(c == '"'                              ? '\''
                       : c == '\\'                           ? '/'
                       : static_cast<unsigned char>(c) < ' ' ? ' '
@@ -358,10 +593,13 @@ std::string CueSheetText(const CueSheet& sheet) {
   if (!sheet.Title.empty()) {
     out << "TITLE " << quoted(sheet.Title) << "\n";
   }
+  if (sheet.StartMs) {
+    out << kStartRemark << CueTime(*sheet.StartMs) << "\n";
+  }
   if (sheet.EndMs) {
     out << kEndRemark << CueTime(*sheet.EndMs) << "\n";
   }
-  out << "FILE " << quoted(FileNameOf(sheet.File)) << " MP3\n";
+  out << "FILE \"" << Utf8Of(file) << "\" MP3\n";
   int number = 0;
   for (const CueTrack& track : sheet.Tracks) {
     char header[32];

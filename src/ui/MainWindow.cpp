@@ -1017,6 +1017,9 @@ void TMain::TakeSheet(const cue::CueSheet& sheet) {
   const std::int32_t end = EndOfFileFrame();
   const auto refusal = cue::FillList(sheet, figures_, end, breakpoints_);
   sheet_ = sheet;
+  if (sheet.StartMs) {
+    markedTimes_[FrameOfTime(*sheet.StartMs, figures_)] = *sheet.StartMs;
+  }
   for (const cue::CueTrack& track : sheet.Tracks) {
     markedTimes_[FrameOfTime(track.StartMs, figures_)] = track.StartMs;
   }

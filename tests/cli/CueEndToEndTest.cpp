@@ -142,6 +142,60 @@ TEST_F(CueCommand, SheetsThatDoNotFitAreRefusedBeforeWriting) {
   EXPECT_THAT(over.Err, HasSubstr("would overwrite the MP3 file"));
 }
 
+// A list read from a sheet with a start of its own begins there: the pieces
+// are those of the same list given with "0" before it, less the first.
+TEST_F(CueCommand, ASheetsStartBeginsTheFirstPiece) {
+  WriteText(dir_->File("later.cue"),
+            "REM START 00:02:00\rFILE \"concert.mp3\" MP3\r  TRACK 01 AUDIO\r"
+            "    INDEX 01 00:02:00\r  TRACK 02 AUDIO\r    INDEX 01 00:05:00\r");
+  ASSERT_EQ(
+      RunSplitter({"split", *source_, "0:02", "0:05", "--to-end", "-o", dir_->File("direct.mp3")})
+          .ExitCode,
+      0);
+  const CommandResult fromSheet = RunSplitter(
+      {"split", *source_, "--cue", dir_->File("later.cue"), "-o", dir_->File("sheet.mp3")});
+  ASSERT_EQ(fromSheet.ExitCode, 0) << fromSheet.Err;
+  for (int k = 1; k <= 2; ++k) {
+    EXPECT_EQ(ReadBytes(Piece("direct", k + 1)), ReadBytes(Piece("sheet", k))) << "piece " << k;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Piece("sheet", 3)));
+
+  const CommandResult exact = RunSplitter(
+      {"split", *source_, "--cue", dir_->File("later.cue"), "--exact", "-o", dir_->File("x.mp3")});
+  ASSERT_EQ(exact.ExitCode, 0) << exact.Err;
+  EXPECT_NEAR(static_cast<double>(DecodeAsPlayer(Piece("x", 1)).Frames()), 3.0 * 44100, 1152);
+  EXPECT_FALSE(std::filesystem::exists(Piece("x", 3)));
+}
+
+TEST_F(CueCommand, Mp3NamesReadBackOrAreRefusedBeforeWriting) {
+  TempDir dir;
+  const struct {
+    std::string Name;
+    std::string Refusal;  // empty when the sheet is written and used
+  } cases[] = {
+      {"caf\xE9", ""},  // a Latin-1 name
+      {"say \"hi\"", "(it holds a quotation mark)"},
+      {"back\\slash", "(it holds a backslash)"},
+  };
+  for (const auto& c : cases) {
+    const std::string mp3 = dir.File(c.Name + ".mp3");
+    std::filesystem::copy_file(*source_, mp3);
+    const CommandResult written = RunSplitter({"cue", mp3, "150", "--to-end"});
+    const std::string sheet = dir.File(c.Name + ".cue");
+    if (!c.Refusal.empty()) {
+      EXPECT_EQ(written.ExitCode, 1) << c.Name;
+      EXPECT_EQ(written.Err, "The file name " + c.Name + ".mp3 cannot be written in a cue sheet " +
+                                 c.Refusal + "\n");
+      EXPECT_FALSE(std::filesystem::exists(sheet)) << c.Name;
+      continue;
+    }
+    ASSERT_EQ(written.ExitCode, 0) << written.Err;
+    const CommandResult split = RunSplitter({"split", mp3, "--cue", sheet});
+    EXPECT_EQ(split.ExitCode, 0) << c.Name << split.Err;
+    EXPECT_TRUE(std::filesystem::exists(dir.File(c.Name + "-2.mp3"))) << c.Name;
+  }
+}
+
 // 2 s of tone, 1.5 s of silence, 2 s of tone, 0.4 s of silence (too short),
 // 2 s of tone, 2 s of silence, 1.5 s of tone.
 SoundLayout Pauses() {

@@ -4,7 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "TempDir.h"
 #include "cue/CueBreakpoints.h"
 #include "cue/CueSheet.h"
+#include "split/FileStreams.h"
 
 namespace brelvik::cue {
 namespace {
@@ -124,7 +127,7 @@ struct BadSheet {
 const BadSheet kBadSheets[] = {
     {"NoTracks", "FILE \"a.mp3\" MP3\nTITLE \"x\"\n", "holds no audio track"},
     {"NoIndexOne", "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 00 00:00:00\n",
-     "holds no audio track with an INDEX 01"},
+     "has no INDEX 01 for track 1"},
     {"TwoFiles",
      "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
      "FILE \"b.mp3\" MP3\n  TRACK 02 AUDIO\n    INDEX 01 00:00:00\n",
@@ -141,6 +144,40 @@ const BadSheet kBadSheets[] = {
      "cannot be read (syntax error)"},
     {"Binary", std::string("FILE \"a.mp3\" MP3\n\0\x01\x02", 20), "binary data"},
     {"Empty", "", "holds no audio track"},
+    // libcue recovers from these and returns the other tracks, or wrong times.
+    {"OneTrackWithoutIndexOne",
+     "FILE a.mp3 MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 00 00:03:00\n"
+     "TRACK 03 AUDIO\nINDEX 01 00:12:00\n",
+     "has no INDEX 01 for track 2"},
+    {"TimeWithoutFrames",
+     "FILE a.mp3 MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:04:00\n"
+     "TRACK 03 AUDIO\nINDEX 01 00:08\nTRACK 04 AUDIO\nINDEX 01 00:12:00\n",
+     "has track 3's INDEX 01 at 00:08, which is no time mm:ss:ff (seconds under 60, frames under "
+     "75)"},
+    {"FramesPast74",
+     "FILE a.mp3 MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\n"
+     "INDEX 01 00:04:99\n",
+     "has track 2's INDEX 01 at 00:04:99, which is no time mm:ss:ff"},
+    {"SecondsPast59", "FILE a.mp3 MP3\nTRACK 01 AUDIO\nINDEX 00 00:60:00\nINDEX 01 01:00:00\n",
+     "has track 1's INDEX 00 at 00:60:00, which is no time"},
+    {"IndexWithoutTime", "FILE a.mp3 MP3\nTRACK 01 AUDIO\nINDEX 01\n",
+     "has track 1's INDEX 01 without a time"},
+    {"MinutesOverflowingAnInt",
+     "FILE a.mp3 MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 99999999:00:00\n",
+     "has track 2's INDEX 01 at 99999999:00:00, later than the 477218:35:22"},
+    {"MinutesWrappingToASmallTime",
+     "FILE a.mp3 MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 4772186:00:00\n",
+     "has track 2's INDEX 01 at 4772186:00:00, later than"},
+    {"UnquotedTitleOfWords",
+     "FILE a.mp3 MP3\nTRACK 01 AUDIO\nTITLE Hello World\nINDEX 01 00:00:00\n",
+     "cannot be read (bad character 'W')"},
+    {"TrackWithoutIndexBeforeAnother",
+     "FILE a.mp3 MP3\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nTRACK 03 AUDIO\n"
+     "INDEX 01 00:01:00\n",
+     "cannot be read (syntax error)"},
+    {"StartAfterTheFirstTrack",
+     "REM START 00:05:00\nFILE a.mp3 MP3\nTRACK 01 AUDIO\nINDEX 01 00:04:00\n",
+     "starts at 00:05:00, after its first track starts (00:04:00)"},
 };
 
 class BadSheets : public ::testing::TestWithParam<BadSheet> {};
@@ -154,6 +191,23 @@ TEST_P(BadSheets, AreRefusedWithTheirReason) {
 
 INSTANTIATE_TEST_SUITE_P(Sheets, BadSheets, ::testing::ValuesIn(kBadSheets),
                          [](const auto& param) { return std::string(param.param.Name); });
+
+// Old Mac sheets end their lines with CR alone; any mix of line ends reads the same.
+TEST(CueStyles, AnyLineEndsReadAlike) {
+  for (const std::string end : {"\r", "\r\n", "\n\r"}) {
+    const CueOutcome read =
+        ParseCueSheet("REM END 00:20:00" + end + "FILE \"live.mp3\" MP3" + end + "TRACK 01 AUDIO" +
+                          end + "INDEX 01 00:00:00" + end + "TRACK 02 AUDIO" + end +
+                          "TITLE \"Late\"" + end + "INDEX 01 00:04:00" + end,
+                      "night.cue");
+    ASSERT_TRUE(read.Sheet) << read.Refusal;
+    EXPECT_EQ(read.Sheet->File, "live.mp3");
+    ASSERT_EQ(read.Sheet->Tracks.size(), 2u);
+    EXPECT_EQ(read.Sheet->Tracks[1].StartMs, 4000);
+    EXPECT_EQ(read.Sheet->Tracks[1].Title, "Late");
+    EXPECT_EQ(read.Sheet->EndMs, 20000);
+  }
+}
 
 // libcue's scanner keeps its state from one sheet to the next.
 TEST(CueStyles, ASheetEndingInARemarkLeavesTheNextSheetReadable) {
@@ -185,6 +239,52 @@ TEST(CueFiles, TheSheetNamesItsAudioInItsOwnFolder) {
               HasSubstr("is for " + dir.File("live.mp3") + ", not for " + dir.File("other.mp3")));
 }
 
+struct AudioLookup {
+  const char* Name;
+  std::string File;                // as the FILE line gives it
+  std::vector<std::string> Files;  // what the folders hold, from the sheet's folder
+  std::string Expected;            // from the sheet's folder
+};
+
+void PrintTo(const AudioLookup& lookup, std::ostream* out) {
+  *out << lookup.Name;
+}
+
+const AudioLookup kLookups[] = {
+    {"RelativePath", "../music/mix.mp3", {"../music/mix.mp3", "mix.mp3"}, "../music/mix.mp3"},
+    {"RelativePathWithBackslashes", "music\\mix.mp3", {"music/mix.mp3"}, "music/mix.mp3"},
+    {"RelativePathNotThereTakesTheName", "../gone/mix.mp3", {"mix.mp3"}, "mix.mp3"},
+    {"AbsolutePathTakesTheName", "/nowhere/mix.mp3", {"mix.mp3"}, "mix.mp3"},
+    {"Latin1NameOnTheDisk", "caf\xC3\xA9.mp3", {"caf\xE9.mp3"}, "caf\xE9.mp3"},
+    {"Latin1RelativePath",
+     "../m\xC3\xBAsica/caf\xC3\xA9.mp3",
+     {"../m\xFAsica/caf\xE9.mp3"},
+     "../m\xFAsica/caf\xE9.mp3"},
+};
+
+class AudioLookups : public ::testing::TestWithParam<AudioLookup> {};
+
+TEST_P(AudioLookups, FindTheFileTheSheetNames) {
+  const AudioLookup& lookup = GetParam();
+  TempDir dir;
+  const std::filesystem::path sheets = dir.Path() / "sheets";
+  std::filesystem::create_directories(sheets);
+  for (const std::string& file : lookup.Files) {
+    std::filesystem::create_directories((sheets / file).parent_path());
+    testing::WriteBytes((sheets / file).string(), {1});
+  }
+  CueSheet sheet;
+  sheet.File = lookup.File;
+  const std::string found = AudioPathOf((sheets / "w.cue").string(), sheet);
+  EXPECT_EQ(std::filesystem::weakly_canonical(found),
+            std::filesystem::weakly_canonical(sheets / lookup.Expected))
+      << found;
+  EXPECT_EQ(found.find("/../"), std::string::npos) << found;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, AudioLookups, ::testing::ValuesIn(kLookups),
+                         [](const auto& param) { return std::string(param.param.Name); });
+
 TEST(CueTimes, AreWrittenToTheNearestCdFrame) {
   EXPECT_EQ(CueTime(0), "00:00:00");
   EXPECT_EQ(CueTime(1000.0 / 75 * 0.6), "00:00:01");
@@ -200,6 +300,20 @@ const StreamFigures kFigures[] = {
 
 class ListRoundTrip : public ::testing::TestWithParam<StreamFigures> {};
 
+// A list of these entries; without "0" when they hold none, as the window
+// lets a person delete it.
+BreakpointList ListOf(const std::vector<std::string>& entries) {
+  BreakpointList list;
+  for (const std::string& entry : entries) {
+    list.AddCurrentFrame(entry);
+  }
+  if (std::find(entries.begin(), entries.end(), "0") == entries.end()) {
+    list.Select(0);
+    list.DeleteSelected();
+  }
+  return list;
+}
+
 TEST_P(ListRoundTrip, EveryFrameNumberReadsBack) {
   const StreamFigures& figures = GetParam();
   for (std::int32_t frame = 0; frame < 3000; ++frame) {
@@ -213,11 +327,10 @@ TEST_P(ListRoundTrip, AWrittenSheetReadsBackIntoTheSameList) {
   constexpr std::int32_t kEnd = 9001;
   for (const std::vector<std::string>& entries :
        {std::vector<std::string>{"0", "1", "1200", "2401", "7777", "9001"},
-        std::vector<std::string>{"0", "333", "4000"}, std::vector<std::string>{"0", "9001"}}) {
-    BreakpointList list;
-    for (const std::string& entry : entries) {
-      list.AddCurrentFrame(entry);
-    }
+        std::vector<std::string>{"0", "333", "4000"}, std::vector<std::string>{"0", "9001"},
+        std::vector<std::string>{"38", "100"}, std::vector<std::string>{"1", "2", "9001"},
+        std::vector<std::string>{"4000", "9001"}}) {
+    const BreakpointList list = ListOf(entries);
     const CueSheet written = SheetOfList(list, figures, "/music/set.mp3", kEnd, std::nullopt);
     const CueOutcome read = ParseCueSheet(CueSheetText(written), "set.cue");
     ASSERT_TRUE(read.Sheet) << read.Refusal;
@@ -319,6 +432,33 @@ TEST(CueLimits, AnEndBeforeTheLastTrackIsRefused) {
   EXPECT_THAT(read.Refusal, HasSubstr("ends at 00:05:00, not after its last track starts"));
 }
 
+// A sheet with a start of its own has no piece before it; exact mode's first
+// cut goes there, with a lead-in only when the first track starts later.
+TEST(ExactRequests, StartAtTheSheetsStart) {
+  const std::string tracks =
+      "FILE a.mp3 MP3\nTRACK 01 AUDIO\nTITLE Uno\nINDEX 01 00:01:00\nTRACK 02 AUDIO\n"
+      "INDEX 01 00:04:00\n";
+  const struct {
+    std::string Start;
+    std::vector<double> Cuts;
+    std::string FirstTitle;
+  } cases[] = {{"", {0, 1000, 4000, exact::kEndOfStream}, ""},
+               {"REM START 00:01:00\n", {1000, 4000, exact::kEndOfStream}, "Uno"},
+               {"REM START 00:00:40\n", {40 * 1000.0 / 75, 1000, 4000, exact::kEndOfStream}, ""}};
+  for (const auto& c : cases) {
+    const CueOutcome read = ParseCueSheet(c.Start + tracks, "a.cue");
+    ASSERT_TRUE(read.Sheet) << read.Refusal;
+    std::vector<double> cuts;
+    for (const exact::CutRequest& request : RequestsOfSheet(*read.Sheet)) {
+      cuts.push_back(request.Milliseconds);
+    }
+    EXPECT_THAT(cuts, ElementsAreArray(c.Cuts)) << c.Start;
+    const auto names = NamesOfSheet(*read.Sheet);
+    ASSERT_EQ(names.size(), c.Cuts.size() - 1) << c.Start;
+    EXPECT_EQ(names.front().Title, c.FirstTitle) << c.Start;
+  }
+}
+
 TEST(ExactRequests, TakeTheSheetsTimesAsTheyAreAndNameEachPiece) {
   const CueOutcome read = ParseCueSheet(kStyles[2].Text, "cafe.cue");  // one track at 0:01
   ASSERT_TRUE(read.Sheet);
@@ -339,7 +479,7 @@ TEST(ExactRequests, TakeTheSheetsTimesAsTheyAreAndNameEachPiece) {
 TEST(WriteCueSheet, WritesTheTextAndNeverADevice) {
   TempDir dir;
   CueSheet sheet;
-  sheet.File = "/music/a.mp3";
+  sheet.File = dir.File("a.mp3");
   sheet.Tracks = {{1, 0, "One\\", ""}, {2, 61000, "", "Two's \"artist\""}};
   WriteCueSheet(dir.File("a.cue"), sheet);
   const auto bytes = testing::ReadBytes(dir.File("a.cue"));
@@ -347,6 +487,84 @@ TEST(WriteCueSheet, WritesTheTextAndNeverADevice) {
             "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    TITLE \"One/\"\n    INDEX 01 00:00:00\n"
             "  TRACK 02 AUDIO\n    PERFORMER \"Two's 'artist'\"\n    INDEX 01 01:01:00\n");
   EXPECT_THROW(WriteCueSheet("/dev/null", sheet), EStreamError);
+}
+
+// A sheet in another folder than its MP3 names it by its path from there, and
+// reads back into the same file.
+TEST(WriteCueSheet, NamesTheMp3FromTheSheetsFolder) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.Path() / "music");
+  std::filesystem::create_directories(dir.Path() / "sheets" / "live");
+  const std::string mp3 = dir.File("music/mix.mp3");
+  testing::WriteBytes(mp3, {1, 2, 3});
+  CueSheet sheet;
+  sheet.File = mp3;
+  sheet.Tracks = {{1, 0, "", ""}};
+  const struct {
+    std::string Sheet;
+    std::string File;
+  } cases[] = {{dir.File("music/mix.cue"), "mix.mp3"},
+               {dir.File("sheets/live/mix.cue"), "../../music/mix.mp3"},
+               {dir.File("mix.cue"), "music/mix.mp3"}};
+  for (const auto& c : cases) {
+    WriteCueSheet(c.Sheet, sheet);
+    const CueOutcome read = ReadCueSheet(c.Sheet);
+    ASSERT_TRUE(read.Sheet) << read.Refusal;
+    EXPECT_EQ(read.Sheet->File, c.File);
+    EXPECT_EQ(RefusalForAudio(c.Sheet, *read.Sheet, mp3), "") << c.Sheet;
+  }
+}
+
+// A name that is no UTF-8 is written as Latin-1 taken to UTF-8, and the sheet
+// still finds it.
+TEST(WriteCueSheet, WritesANameThatIsNoUtf8AsUtf8) {
+  TempDir dir;
+  const std::string mp3 = dir.File("caf\xE9.mp3");
+  testing::WriteBytes(mp3, {1, 2, 3});
+  CueSheet sheet;
+  sheet.File = mp3;
+  sheet.Tracks = {{1, 0, "Ni\xF1o", ""}};
+  WriteCueSheet(dir.File("cafe.cue"), sheet);
+  const auto bytes = testing::ReadBytes(dir.File("cafe.cue"));
+  EXPECT_THAT(
+      std::string(bytes.begin(), bytes.end()),
+      HasSubstr("FILE \"caf\xC3\xA9.mp3\" MP3\n  TRACK 01 AUDIO\n    TITLE \"Ni\xC3\xB1o\""));
+  const CueOutcome read = ReadCueSheet(dir.File("cafe.cue"));
+  ASSERT_TRUE(read.Sheet) << read.Refusal;
+  EXPECT_EQ(AudioPathOf(dir.File("cafe.cue"), *read.Sheet), mp3);
+  EXPECT_EQ(RefusalForAudio(dir.File("cafe.cue"), *read.Sheet, mp3), "");
+}
+
+// libcue keeps "\"" inside a quoted name as it is, and reading takes a
+// backslash for a folder separator: such names are refused before anything is
+// written, where titles are only cleaned.
+TEST(WriteCueSheet, RefusesANameThatWouldNotReadBack) {
+  TempDir dir;
+  const struct {
+    std::string Name;
+    std::string Why;
+  } cases[] = {{"say \"hi\".mp3", "it holds a quotation mark"},
+               {"a\\b.mp3", "it holds a backslash"},
+               {"tab\there.mp3", "it holds a control character"}};
+  for (const auto& c : cases) {
+    CueSheet sheet;
+    sheet.File = dir.File(c.Name);
+    sheet.Tracks = {{1, 0, "", ""}};
+    try {
+      WriteCueSheet(dir.File("a.cue"), sheet);
+      ADD_FAILURE() << c.Name << " was written";
+    } catch (const ERefusedSplit& refusal) {
+      EXPECT_EQ(std::string(refusal.what()),
+                "The file name " + c.Name + " cannot be written in a cue sheet (" + c.Why + ")");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.cue"))) << c.Name;
+  }
+  // A quotation mark in a folder of the path from the sheet counts as well.
+  std::filesystem::create_directories(dir.Path() / "q\"x");
+  CueSheet sheet;
+  sheet.File = dir.File("q\"x/a.mp3");
+  sheet.Tracks = {{1, 0, "", ""}};
+  EXPECT_THROW(WriteCueSheet(dir.File("a.cue"), sheet), ERefusedSplit);
 }
 
 }  // namespace

@@ -6,10 +6,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -96,6 +98,46 @@ TEST_F(CueSheetWindowTest, DeletingAnEntryForgetsItsTime) {
   EXPECT_FALSE(window_.MarkedTimes().contains(38));
 }
 
+// The window lets a person delete the list's "0": the sheet keeps where the
+// list starts, and a sheet saved in another folder finds the MP3 from there.
+TEST_F(CueSheetWindowTest, ASavedListThatStartsLaterReadsBackFromAnyFolder) {
+  OpenThroughDialog(dir_.File("live.cue"));
+  window_.Breakpoints().Select(0);
+  window_.Deletethisbreakpoint1Click();
+  ASSERT_THAT(ListTexts(), ElementsAre("38", "100"));
+  std::filesystem::create_directories(dir_.Path() / "sheets");
+  for (const std::string& sheet : {dir_.File("later.cue"), dir_.File("sheets/later.cue")}) {
+    dialogAnswers_.push_back(QString::fromStdString(sheet));
+    window_.SaveCueSheet_KeyPress();
+
+    ModalBoxes boxes;
+    OpenThroughDialog(sheet);
+    EXPECT_THAT(boxes.Seen(), ::testing::IsEmpty()) << sheet;
+    EXPECT_EQ(window_.SourcePath(), dir_.File("live.mp3")) << sheet;
+    EXPECT_THAT(ListTexts(), ElementsAre("38", "100")) << sheet;
+    EXPECT_EQ(window_.MarkedTimes().at(38), 1000.0);
+  }
+}
+
+// A name that would not read back from the sheet is refused, and nothing is
+// written.
+TEST_F(CueSheetWindowTest, CtrlERefusesAnMp3NameASheetCannotHold) {
+  const std::string odd = WriteMp3("back\\slash.mp3", 100);
+  OpenThroughDialog(odd);
+  window_.Breakpoints().AddTypedFrame("12", 100);
+  window_.show();
+  window_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+  dialogAnswers_.push_back(QString::fromStdString(dir_.File("odd.cue")));
+  ModalBoxes boxes;
+  QTest::keyClick(&window_, Qt::Key_E, Qt::ControlModifier);
+  ASSERT_EQ(boxes.Seen().size(), 1u);
+  EXPECT_EQ(boxes.Seen()[0].Text.toStdString(),
+            "The file name back\\slash.mp3 cannot be written in a cue sheet (it holds a "
+            "backslash)");
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("odd.cue")));
+}
+
 TEST_F(CueSheetWindowTest, CtrlESavesTheListAsASheetThatReadsBack) {
   OpenThroughDialog(dir_.File("live.mp3"));
   window_.Breakpoints().AddTypedFrame("12", 100);
@@ -170,14 +212,40 @@ TEST_F(SilencesWindowTest, CtrlLAddsABreakpointInTheMiddleOfEachSilence) {
   EXPECT_EQ(window_.State(), WindowState::Previewing);
 }
 
+// An hour of the pauses at 32 kbit/s (14 MB): long enough that its search
+// cannot end before Esc, however fast the machine. lame writes no Info frame
+// (-t), whose frame count would end the decoding after the first copy.
+std::string WriteAnHourOfPauses(const TempDir& dir) {
+  const std::string piece =
+      EncodeSoundLayout(dir, "piece", TwoPauses(), {"-b", "32", "--resample", "44.1", "-t"});
+  const Bytes once = ReadBytes(piece);
+  Bytes hour;
+  for (int copy = 0; copy < 540; ++copy) {
+    hour.insert(hour.end(), once.begin(), once.end());
+  }
+  WriteBytes(dir.File("hour.mp3"), hour);
+  return dir.File("hour.mp3");
+}
+
 TEST_F(SilencesWindowTest, EscStopsTheSearchAndLeavesTheListAsItWas) {
+  OpenThroughDialog(WriteAnHourOfPauses(dir_));
   window_.show();
   window_.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+  auto* progress = Find<QProgressBar>("ProgressBar");
+  QElapsedTimer clock;
+  clock.start();
   QTest::keyClick(&window_, Qt::Key_L, Qt::ControlModifier);
   ASSERT_EQ(window_.State(), WindowState::Scanning);
+  // The search's first hundredth tells how long the rest would take.
+  ASSERT_TRUE(
+      QTest::qWaitFor([progress] { return progress->value() >= progress->maximum() / 100; }, 5000));
+  const qint64 firstHundredthMs = clock.restart();
   QTest::keyClick(&window_, Qt::Key_Escape);
+  const qint64 stoppingMs = clock.elapsed();
   ExpectBusy(false);
+  // Stopping does not wait for the search to run to its end.
+  EXPECT_LT(stoppingMs, std::max<qint64>(firstHundredthMs * 10, 100));
   QTest::qWait(300);  // whatever the stopped search still reports is ignored
   EXPECT_THAT(ListTexts(), ElementsAre("0"));
   EXPECT_EQ(window_.State(), WindowState::Stopped);
