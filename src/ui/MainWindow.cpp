@@ -996,9 +996,10 @@ bool TMain::OpenCueSheet(const QString& path) {
     return false;
   }
   const std::string audioPath = cue::AudioPathOf(sheetPath, *outcome.Sheet);
-  if (!QFileInfo(FromPath(audioPath)).isFile()) {
-    ShowErrorBox(
-        this, "The cue sheet " + path + " is for " + FromPath(audioPath) + ", which is not there");
+  if (const QFileInfo audio(FromPath(audioPath)); !audio.isFile()) {
+    ShowErrorBox(this,
+                 "The cue sheet " + path + " is for " + FromPath(audioPath) +
+                     (audio.exists() ? ", which is not a regular file" : ", which is not there"));
     return false;
   }
   if (FromPath(audioPath).endsWith(".cue", Qt::CaseInsensitive)) {

@@ -2,6 +2,7 @@
 // Ctrl+E saves the list as one, and Ctrl+L proposes a breakpoint at every
 // silence, found off the window's thread and stopped with Esc.
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -72,12 +73,20 @@ TEST_F(CueSheetWindowTest, ADroppedSheetOpensAsWell) {
 TEST_F(CueSheetWindowTest, SheetsThatCannotBeUsedSayWhy) {
   WriteText(dir_.File("gone.cue"), "FILE \"gone.mp3\" MP3\n TRACK 01 AUDIO\n INDEX 01 00:00:00\n");
   WriteText(dir_.File("empty.cue"), "FILE \"live.mp3\" MP3\n");
-  for (const char* sheet : {"gone.cue", "empty.cue"}) {
+  WriteText(dir_.File("pipe.cue"), "FILE \"pipe.mp3\" MP3\n TRACK 01 AUDIO\n INDEX 01 00:00:00\n");
+  ASSERT_EQ(::mkfifo(dir_.File("pipe.mp3").c_str(), 0644), 0);
+  const std::pair<const char*, const char*> cases[] = {
+      {"gone.cue", "gone.mp3, which is not there"},
+      {"empty.cue", "holds no audio track"},
+      {"pipe.cue", "pipe.mp3, which is not a regular file"},
+  };
+  for (const auto& [sheet, why] : cases) {
     ModalBoxes boxes;
     OpenThroughDialog(dir_.File(sheet));
     ASSERT_EQ(boxes.Seen().size(), 1u) << sheet;
     EXPECT_EQ(boxes.Seen()[0].Title, "Error");
     EXPECT_THAT(boxes.Seen()[0].Text.toStdString(), HasSubstr(dir_.File(sheet)));
+    EXPECT_THAT(boxes.Seen()[0].Text.toStdString(), HasSubstr(why));
     EXPECT_EQ(window_.State(), WindowState::NoFile);
   }
 }
