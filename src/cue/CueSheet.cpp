@@ -69,12 +69,17 @@ std::string Latin1ToUtf8(std::string_view text) {
   return utf8;
 }
 
+// Text as a sheet holds it: UTF-8, taking text that is no UTF-8 for Latin-1.
+std::string Utf8Of(std::string_view text) {
+  return IsUtf8(text) ? std::string(text) : Latin1ToUtf8(text);
+}
+
 // UTF-8 with its byte order mark taken off, whatever the text came in.
 std::string AsUtf8(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) {
     text.remove_prefix(3);
   }
-  return IsUtf8(text) ? std::string(text) : Latin1ToUtf8(text);
+  return Utf8Of(text);
 }
 
 // The Latin-1 bytes of UTF-8 text whose code points are all below 256 and
@@ -367,11 +372,6 @@ std::string FileTextFor(const std::string& sheetPath, const std::string& audioPa
   }
   const fs::path relative = audioFolder.lexically_relative(sheetFolder);
   return relative.empty() ? name : (relative / name).generic_string();
-}
-
-// Text as a sheet holds it: UTF-8, taking text that is no UTF-8 for Latin-1.
-std::string Utf8Of(const std::string& text) {
-  return IsUtf8(text) ? text : Latin1ToUtf8(text);
 }
 
 // libcue's scanner keeps its state from one text to the next: a text that
