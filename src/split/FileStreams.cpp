@@ -180,6 +180,10 @@ PieceWriter::PieceWriter(const std::string& destination)
   if (replaces_ && ::access(destination_.c_str(), W_OK) != 0) {
     ThrowCreateError(std::strerror(errno));
   }
+  // The link would be replaced by the file, not written through.
+  if (!replaces_ && IsLinkToNothing(destination)) {
+    ThrowCreateError("a link that leads to no file");
+  }
   if (UnnamedFilesCanBeLinked()) {
     OpenUnnamed();
   }

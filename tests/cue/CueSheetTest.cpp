@@ -487,6 +487,9 @@ TEST(WriteCueSheet, WritesTheTextAndNeverADevice) {
             "FILE \"a.mp3\" MP3\n  TRACK 01 AUDIO\n    TITLE \"One/\"\n    INDEX 01 00:00:00\n"
             "  TRACK 02 AUDIO\n    PERFORMER \"Two's 'artist'\"\n    INDEX 01 01:01:00\n");
   EXPECT_THROW(WriteCueSheet("/dev/null", sheet), EStreamError);
+  std::filesystem::create_symlink("gone.cue", dir.File("b.cue"));
+  EXPECT_THROW(WriteCueSheet(dir.File("b.cue"), sheet), EStreamError);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("b.cue")));
 }
 
 // A sheet in another folder than its MP3 names it by its path from there, and
