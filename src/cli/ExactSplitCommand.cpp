@@ -7,6 +7,7 @@
 #include "cli/BreakpointText.h"
 #include "cli/ExitCodes.h"
 #include "cli/PieceReport.h"
+#include "cli/PrintLine.h"
 #include "exact/ExactSplit.h"
 #include "split/IntegerText.h"
 
@@ -65,7 +66,7 @@ ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
 void ExplainExactRefusal(const std::string& path, std::ostream& err) {
   try {
     if (const exact::IndexOutcome index = exact::IndexStream(path); !index.Layout) {
-      err << index.Refusal << '\n';
+      PrintLine(err, index.Refusal);
     }
   } catch (const EStreamError&) {
     // The analysis has already said that the file cannot be read.
@@ -78,26 +79,26 @@ int RunExactSplit(const SplitOptions& options, const RequestSource& requestsFor,
   try {
     index = exact::IndexStream(options.File);
   } catch (const EStreamError& error) {
-    err << error.Detailed() << '\n';
+    PrintLine(err, error.Detailed());
     return kExitUnreadable;
   }
   if (!index.Layout) {
-    err << index.Refusal << '\n';
+    PrintLine(err, index.Refusal);
     return kExitRefused;
   }
   const exact::StreamLayout& layout = *index.Layout;
   const ExactRequests requests = requestsFor(layout);
   if (!requests.Refusal.empty()) {
-    err << requests.Refusal << '\n';
+    PrintLine(err, requests.Refusal);
     return kExitRefused;
   }
   if (requests.Requests.size() < 2) {
-    err << "Nothing to split: give at least one breakpoint after frame 0, or --to-end\n";
+    PrintLine(err, "Nothing to split: give at least one breakpoint after frame 0, or --to-end");
     return kExitRefused;
   }
   const exact::PlanOutcome plan = exact::PlanCuts(layout, requests.Requests);
   if (!plan.Plan) {
-    err << plan.Refusal << '\n';
+    PrintLine(err, plan.Refusal);
     return kExitRefused;
   }
   const std::string splitTemplate = TemplateOf(options);

@@ -8,6 +8,7 @@
 #include "cli/ExactSplitCommand.h"
 #include "cli/ExitCodes.h"
 #include "cli/PieceReport.h"
+#include "cli/PrintLine.h"
 #include "cli/SilencesCommand.h"
 #include "cli/StreamReport.h"
 #include "cue/CueBreakpoints.h"
@@ -33,14 +34,14 @@ std::optional<cue::CueSheet> SheetFor(const SplitOptions& options, std::ostream&
   code = kExitRefused;
   const cue::CueOutcome outcome = cue::ReadCueSheet(*options.CueSheet);
   if (!outcome.Sheet) {
-    err << outcome.Refusal << '\n';
+    PrintLine(err, outcome.Refusal);
     code = outcome.Unreadable ? kExitUnreadable : kExitRefused;
     return std::nullopt;
   }
   if (const std::string refusal =
           cue::RefusalForAudio(*options.CueSheet, *outcome.Sheet, options.File);
       !refusal.empty()) {
-    err << refusal << '\n';
+    PrintLine(err, refusal);
     return std::nullopt;
   }
   return outcome.Sheet;
@@ -76,7 +77,7 @@ int SplitAtSheet(const SplitOptions& options, const StreamDetails& details, std:
   }
   BreakpointList list;
   if (const auto refusal = cue::FillList(*sheet, details.Figures, *end, list)) {
-    err << *refusal << '\n';
+    PrintLine(err, *refusal);
     return kExitRefused;
   }
   return WritePieces(options, details.Figures.FrameBytes, list, out, err);
@@ -90,7 +91,7 @@ int SplitAtSilences(const SplitOptions& options, const StreamDetails& details, s
     return code;
   }
   if (silences->empty()) {
-    err << "Nothing to split: no silences found\n";
+    PrintLine(err, "Nothing to split: no silences found");
     return kExitRefused;
   }
   if (options.Exact) {
@@ -153,7 +154,7 @@ std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& te
                                               const StreamDetails& details, std::ostream& err) {
   BreakpointList list;
   if (const auto refusal = AddBreakpoints(texts, details.Figures, list)) {
-    err << *refusal << '\n';
+    PrintLine(err, *refusal);
     return std::nullopt;
   }
   if (toEnd) {
@@ -169,7 +170,7 @@ std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& te
 int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
   if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
-    err << AnalysisMessage(report) << '\n';
+    PrintLine(err, AnalysisMessage(report));
     if (options.Exact && code == kExitRefused) {
       ExplainExactRefusal(options.File, err);
     }
@@ -193,7 +194,7 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
     return kExitRefused;
   }
   if (list->Count() < 2) {
-    err << "Nothing to split: give at least one breakpoint after frame 0, or --to-end\n";
+    PrintLine(err, "Nothing to split: give at least one breakpoint after frame 0, or --to-end");
     return kExitRefused;
   }
   return WritePieces(options, details.Figures.FrameBytes, *list, out, err);
