@@ -48,10 +48,10 @@ Words WordsOf(std::string_view line) {
     Word word{line.substr(at, end - at), false};
     if (line[at] == '"') {
       const QuotedText quoted = QuotedTextAt(line, at);
-      if (quoted.RunsOn) {
-        words.Refusal = "a backslash stands before a closing quotation mark";
-      } else if (!quoted.Close) {
+      if (!quoted.Close) {
         words.Refusal = "a quotation mark is not closed";
+      } else if (quoted.RunsOn) {
+        words.Refusal = "a backslash stands before a closing quotation mark";
       } else if (*quoted.Close + 1 < end) {
         words.Refusal = "a word goes on after its closing quotation mark";
       } else {
