@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -79,15 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const TempDir& dir) { fs::create_symlink("read.mp3", dir.File("a.mp3")); },
                  {"a.mp3"},
                  "{}a.mp3 is a symbolic link; remove it or choose another name"},
-        PlanCase{"ALinkToItself",
-                 [](const TempDir& dir) { fs::create_symlink("a.mp3", dir.File("a.mp3")); },
-                 {"a.mp3"},
-                 "{}a.mp3 is a symbolic link; remove it or choose another name"},
-        PlanCase{"AFifo",
-                 [](const TempDir& dir) { ::mkfifo(dir.File("a.mp3").c_str(), 0644); },
-                 {"a.mp3"},
-                 "The piece {}a.mp3 names something other than a regular file, which is left "
-                 "as it is"},
         PlanCase{"AFolderByItsName",
                  [](const TempDir& dir) { Folders(dir, {"d"}); },
                  {"d/"},

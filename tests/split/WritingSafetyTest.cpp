@@ -1,6 +1,8 @@
 // The split writes only where the user chose: a link planted under a piece's
-// name, before or during the split, names that are one file, a file the run
-// reads, and a source replaced while it is split.
+// name, before or during the split, and a file the run reads; and it reads
+// only what it opened, while the source's name is given to another file.
+// Names that are one file: tests/io/WritePolicyTest.cpp and the command line's
+// WriteRefusalsTest.cpp.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,54 +117,6 @@ TEST_F(PlantedLink, DuringTheSplitIsNotFollowed) {
   EXPECT_EQ(ReadBytes(PieceName(template_, 1)), Counting(300));
   ExpectLeftAsItWas(PieceName(template_, 2));
 }
-
-struct CollisionCase {
-  const char* Name;
-  std::function<void(const TempDir&)> Make;
-  const char* Template;  // in the test's folder
-};
-
-void PrintTo(const CollisionCase& row, std::ostream* out) {
-  *out << row.Name;
-}
-
-class NamesOfOneFile : public ::testing::TestWithParam<CollisionCase> {};
-
-TEST_P(NamesOfOneFile, AreRefusedWithBothNamesBeforeAnythingIsWritten) {
-  TempDir dir;
-  WriteBytes(dir.File("src.mp3"), Counting(1000));
-  GetParam().Make(dir);
-  const std::string splitTemplate = dir.File(GetParam().Template);
-  InputFile source(dir.File("src.mp3"));
-  EXPECT_EQ(RefusalOf([&] {
-              Split(source, splitTemplate, kFrameBytes, ListOf({"0", "3", "7", "9"}),
-                    [](int) { ADD_FAILURE() << "a piece was written"; });
-            }),
-            "The pieces " + PieceName(splitTemplate, 1) + " and " + PieceName(splitTemplate, 2) +
-                " are one file, so the second would replace the first");
-  for (int piece = 1; piece <= 3; ++piece) {
-    EXPECT_FALSE(fs::exists(PieceName(splitTemplate, piece)));
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Templates, NamesOfOneFile,
-    ::testing::Values(CollisionCase{"LinkedFolders",
-                                    [](const TempDir& dir) {
-                                      fs::create_directory(dir.File("real"));
-                                      for (const char* name : {"d-1", "d-2", "d-3"}) {
-                                        fs::create_directory_symlink("real", dir.File(name));
-                                      }
-                                    },
-                                    "d-%track%/x.mp3"},
-                      CollisionCase{"BackOutOfEachFolder",
-                                    [](const TempDir& dir) {
-                                      for (const char* name : {"a-1", "a-2", "a-3"}) {
-                                        fs::create_directory(dir.File(name));
-                                      }
-                                    },
-                                    "a-%track%/../y.mp3"}),
-    [](const auto& named) { return std::string(named.param.Name); });
 
 TEST(FilesTheRunReads, AreNeverReplacedByAPiece) {
   TempDir dir;
