@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 #include <utility>
 
 namespace brelvik {
@@ -24,8 +25,8 @@ std::pair<std::string, std::string> FolderAndName(const std::string& path) {
 }  // namespace
 
 OutputPlace::OutputPlace(const std::string& path) : path_(path) {
-  auto [folder, name] = FolderAndName(path);
-  name_ = std::move(name);
+  std::string folder;
+  std::tie(folder, name_) = FolderAndName(path);
   folder_ = FileDescriptor(
       RetryInterrupted([&] { return ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC); }));
   if (!folder_.Valid()) {
