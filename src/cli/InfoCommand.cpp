@@ -11,7 +11,7 @@
 #include "cli/ExactReport.h"
 #include "cli/ExitCodes.h"
 #include "cli/PrintLine.h"
-#include "split/FileStreams.h"
+#include "io/StreamError.h"
 
 namespace brelvik {
 namespace {

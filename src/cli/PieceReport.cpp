@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "cli/PrintLine.h"
-#include "split/FileStreams.h"
+#include "io/StreamError.h"
 #include "split/OutputNaming.h"
 
 namespace brelvik {

@@ -9,9 +9,9 @@
 #include "cli/ExitCodes.h"
 #include "cli/PrintLine.h"
 #include "cli/StreamReport.h"
+#include "io/StreamError.h"
 #include "playback/Mpg123Decoder.h"
 #include "silence/SilenceScan.h"
-#include "split/FileStreams.h"
 
 namespace brelvik {
 namespace {

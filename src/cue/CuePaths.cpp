@@ -7,7 +7,7 @@
 
 #include "cue/CueSheet.h"
 #include "cue/TextEncoding.h"
-#include "split/FileStreams.h"
+#include "io/InputFile.h"
 #include "split/OutputNaming.h"
 
 namespace brelvik::cue {

@@ -11,7 +11,8 @@
 #include "cue/CueSheet.h"
 #include "cue/SheetLines.h"
 #include "cue/TextEncoding.h"
-#include "split/FileStreams.h"
+#include "io/InputFile.h"
+#include "io/StreamError.h"
 #include "split/OutputNaming.h"
 
 namespace brelvik::cue {

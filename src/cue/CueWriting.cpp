@@ -8,7 +8,8 @@
 #include "cue/CuePaths.h"
 #include "cue/CueSheet.h"
 #include "cue/TextEncoding.h"
-#include "split/FileStreams.h"
+#include "io/PieceWriter.h"
+#include "io/StreamError.h"
 #include "split/OutputNaming.h"
 
 namespace brelvik::cue {
@@ -90,7 +91,9 @@ std::string CueSheetText(const CueSheet& sheet, const std::string& sheetPath) {
 
 void WriteCueSheet(const std::string& path, const CueSheet& sheet) {
   const std::string text = CueSheetText(sheet, path);
-  PieceWriter writer(path);
+  WritePolicy policy("cue sheet");
+  policy.Protect(sheet.File, "the MP3 file");
+  PieceWriter writer(path, policy);
   writer.Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
   writer.Commit();
 }

@@ -16,7 +16,7 @@
 #include "cue/CueBreakpoints.h"
 #include "cue/CueSheet.h"
 #include "cue/TextEncoding.h"
-#include "split/FileStreams.h"
+#include "io/StreamError.h"
 
 namespace {
 

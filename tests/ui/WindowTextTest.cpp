@@ -8,7 +8,7 @@
 
 #include "ModalBoxes.h"
 #include "WindowFixture.h"
-#include "split/FileStreams.h"
+#include "io/StreamError.h"
 #include "ui/ErrorReports.h"
 
 namespace brelvik::testing {
