@@ -17,16 +17,19 @@ Bytes FromByteVector(const TagLib::ByteVector& bytes) {
 }
 
 // Replaces the tag's frames of this id with one holding text, unless text is
-// empty. Version 2.3 tags cannot hold UTF-8, so they get UTF-16.
+// empty. TagLib empties a text that is no UTF-8: that one, too, leaves the
+// source's frame as it is. Version 2.3 tags cannot hold UTF-8, so they get
+// UTF-16.
 void SetText(TagLib::ID3v2::Tag& tag, const TagLib::ByteVector& id, const std::string& text,
              int version) {
-  if (text.empty()) {
+  const TagLib::String value(text, TagLib::String::UTF8);
+  if (value.isEmpty()) {
     return;
   }
   tag.removeFrames(id);
   const auto encoding = version == 3 ? TagLib::String::UTF16 : TagLib::String::UTF8;
   auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, encoding);
-  frame->setText(TagLib::String(text, TagLib::String::UTF8));
+  frame->setText(value);
   tag.addFrame(frame);  // the tag owns it from here
 }
 
