@@ -93,7 +93,14 @@ void InputFile::ReadExactly(std::span<std::uint8_t> buffer) {
   }
 }
 
+void InputFile::ThrowIfStopped() const {
+  if (stop_ != nullptr && stop_->load()) {
+    throw EReadStopped();
+  }
+}
+
 std::size_t InputFile::ReadSome(std::span<std::uint8_t> buffer) {
+  ThrowIfStopped();
   const Transfer read = fd_.ReadFull(buffer);
   if (read.Error != 0) {
     ThrowReadError(std::strerror(read.Error));
@@ -102,6 +109,7 @@ std::size_t InputFile::ReadSome(std::span<std::uint8_t> buffer) {
 }
 
 void InputFile::ReadAt(std::int64_t position, std::span<std::uint8_t> buffer) const {
+  ThrowIfStopped();
   const Transfer read = fd_.ReadFullAt(position, buffer);
   if (read.Error != 0) {
     ThrowReadError(std::strerror(read.Error));

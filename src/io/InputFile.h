@@ -3,7 +3,9 @@
 // names.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <span>
 #include <string>
@@ -40,6 +42,11 @@ bool IsSameFile(const std::string& a, const std::string& b);
 // (following links): a device, a FIFO, a folder, a socket.
 bool IsOtherThanRegularFile(const std::string& path);
 
+// A read given up because the reader was told to stop (InputFile::StopWhen).
+struct EReadStopped : std::exception {
+  const char* what() const noexcept override { return "Reading stopped"; }
+};
+
 // A source file open for reading, raising EStreamError with the program's
 // texts: "Cannot open file %s", "Stream read error".
 class InputFile {
@@ -60,12 +67,20 @@ class InputFile {
   // where it is; "Stream read error" when the file ends first.
   void ReadAt(std::int64_t position, std::span<std::uint8_t> buffer) const;
 
+  // Every read from now on first looks at the flag and raises EReadStopped
+  // once it is set (from any thread): a long copy can be given up between two
+  // blocks. The flag must outlive the file's reads.
+  void StopWhen(const std::atomic<bool>& stop) { stop_ = &stop; }
+
  private:
+  void ThrowIfStopped() const;
+
   [[noreturn]] void ThrowReadError(const std::string& reason) const;
 
   std::string path_;
   FileDescriptor fd_;
   FileIdentity identity_;
+  const std::atomic<bool>* stop_ = nullptr;
 };
 
 }  // namespace brelvik

@@ -33,7 +33,9 @@
 #include "playback/PlaybackDevice.h"
 #include "split/OutputNaming.h"
 #include "split/SplitEngine.h"
-#include "ui/BreakpointsListBox.h"
+#include "ui/BreakpointsController.h"
+#include "ui/BreakpointsPanel.h"
+#include "ui/Controls.h"
 #include "ui/ErrorReports.h"
 #include "ui/FileDialogs.h"
 #include "ui/Pictures.h"
@@ -55,48 +57,6 @@ constexpr std::int32_t kFollowToleranceMs = 500;
 // The progress bar's steps while silences are searched for.
 constexpr int kScanSteps = 1000;
 
-QString FromPath(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
-std::string ToPath(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
-
-QFont SmallCaptionFont() {
-  return QFont("Verdana", 7);
-}
-QFont ValueFont() {
-  return QFont("Verdana", 8, QFont::Bold);
-}
-QFont ListFont() {
-  return QFont("Arial", 8);
-}
-
-QFrame* Panel(QWidget* parent, const char* name, int left, int top, int width, int height) {
-  auto* panel = new QFrame(parent);
-  panel->setObjectName(name);
-  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  panel->setLineWidth(1);
-  panel->setGeometry(left, top, width, height);
-  return panel;
-}
-
-QWidget* ToolBar(QWidget* parent, const char* name, int left, int top, int width, int height) {
-  auto* bar = new QWidget(parent);
-  bar->setObjectName(name);
-  bar->setGeometry(left, top, width, height);
-  return bar;
-}
-
-// A tool tip shows text that looks like markup as rich text; a path does
-// not look like markup then, it is shown as the characters it holds.
-QString PlainToolTip(const QString& text) {
-  if (!Qt::mightBeRichText(text)) {
-    return text;
-  }
-  return "<p style='white-space:pre'>" + text.toHtmlEscaped() + "</p>";
-}
-
 std::int32_t Saturated(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(
       value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
@@ -106,18 +66,6 @@ std::int32_t Saturated(std::int64_t value) {
 std::int32_t EndFrameOfFile(const std::string& path, const StreamFigures& figures) {
   return Saturated(EndFrame(QFileInfo(FromPath(path)).size(), figures.FrameBytes));
 }
-
-// Ends a split between two pieces when the program is asked to end.
-struct SplitInterrupted : std::exception {};
-
-// Shows the busy cursor for as long as it lives.
-class BusyCursor {
- public:
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-  BusyCursor(const BusyCursor&) = delete;
-  BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // Runs a clean-up step when a handler ends, also when it ends through an error.
 template <typename Step>
@@ -147,9 +95,9 @@ TMain::TMain(std::unique_ptr<PlaybackDevice> device, std::unique_ptr<FileDialogs
   setWindowIcon(WindowIcon());
   setFont(QFont("MS Sans Serif", 8));
   setAcceptDrops(true);
+  breakpoints_ = new BreakpointsController(this);
   CreateControls();
   CreateTimers();
-  CreateMenu();
   CreateShortcuts();
   FormCreate();
 }
@@ -158,6 +106,7 @@ TMain::~TMain() {
   if (state_ == WindowState::Scanning) {
     StopScan_KeyPress();
   }
+  split_.reset();
 }
 
 void TMain::FormCreate() {
@@ -175,22 +124,17 @@ void TMain::FormClose() {
 }
 
 void TMain::closeEvent(QCloseEvent* event) {
-  // The split lets pending events run after each piece; the window stays
-  // until it has ended.
-  if (state_ == WindowState::Splitting) {
-    event->ignore();
-    return;
-  }
-  if (state_ == WindowState::Scanning) {
-    StopScan_KeyPress();
-  }
+  // Closing gives up a split or a search that runs.
+  Escape_KeyPress();
   FormClose();
   event->accept();
 }
 
 void TMain::EndOnSignal() {
   if (state_ == WindowState::Splitting) {
-    interruptSplit_ = true;  // the split stops after the piece it is writing, then closes
+    // The split stops after the piece it is writing, then the window closes.
+    closeAfterSplit_ = true;
+    split_->StopAfterPiece();
     return;
   }
   close();
@@ -199,37 +143,11 @@ void TMain::EndOnSignal() {
 void TMain::CreateControls() {
   CreateInputPanel();
   CreateMediaPanel();
-  CreateBreakPanel();
+  Break_Pan = new BreakpointsPanel(this, *breakpoints_);
+  ConnectBreakPanel();
   CreateAddManPanel();
   CreateInfoPanel();
   CreateOutputPanel();
-}
-
-QToolButton* TMain::ToolButton(QWidget* bar, const char* name, const QPixmap& image,
-                               const QString& hint, int left, int top, int width, int height) {
-  auto* button = new QToolButton(bar);
-  button->setObjectName(name);
-  button->setAutoRaise(true);
-  button->setIcon(QIcon(image));
-  button->setIconSize(image.size());
-  button->setProperty("imageIndex", -1);
-  button->setToolTip(hint);
-  button->setFocusPolicy(Qt::NoFocus);
-  button->setGeometry(left, top, width, height);
-  return button;
-}
-
-QLabel* TMain::Label(QWidget* panel, const char* name, const QString& text, const QFont& font,
-                     int left, int top) {
-  auto* label = new QLabel(panel);
-  // Labels show file names too: never as markup.
-  label->setTextFormat(Qt::PlainText);
-  label->setText(text);
-  label->setObjectName(name);
-  label->setFont(font);
-  label->move(left, top);
-  label->adjustSize();
-  return label;
 }
 
 void TMain::CreateInputPanel() {
@@ -309,22 +227,6 @@ void TMain::CreateMediaPanel() {
   AddCurrentFrame_TB = ToolButton(addBar, "AddCurrentFrame_TB", addImages_[kImageScissors],
                                   "Add a breakpoint from current frame", 5, 1, 23, 22);
   connect(AddCurrentFrame_TB, &QToolButton::clicked, this, [this] { AddCurrentFrame_TBClick(); });
-}
-
-void TMain::CreateBreakPanel() {
-  Break_Pan = Panel(this, "Break_Pan", 2, 127, 117, 145);
-  Label(Break_Pan, "Breakpoints_Caption", "Breakpoints List:", SmallCaptionFont(), 8, 6);
-  auto* listBox = new BreakpointsListBox(Break_Pan);
-  BreakpointsList = listBox;
-  BreakpointsList->setObjectName("BreakpointsList");
-  BreakpointsList->setFont(ListFont());
-  BreakpointsList->setGeometry(10, 25, 97, 105);
-  BreakpointsList->setUniformItemSizes(true);
-  connect(BreakpointsList, &QListWidget::currentRowChanged, this,
-          [this](int row) { breakpoints_.Select(row); });
-  connect(listBox, &BreakpointsListBox::Pressed, this,
-          [this](const QPoint& at) { BreakpointsListMouseDown(at); });
-  ShowBreakpoints();
 }
 
 void TMain::CreateAddManPanel() {
@@ -412,23 +314,14 @@ void TMain::CreateTimers() {
   Enter(WindowState::NoFile);
 }
 
-void TMain::CreateMenu() {
-  BreakPoint_PopupMenu = new QMenu(this);
-  BreakPoint_PopupMenu->setObjectName("BreakPoint_PopupMenu");
-  const auto item = [this](const char* name, const QString& caption, void (TMain::*handler)()) {
-    QAction* action = BreakPoint_PopupMenu->addAction(caption);
-    action->setObjectName(name);
-    connect(action, &QAction::triggered, this,
+void TMain::ConnectBreakPanel() {
+  const auto handle = [this](void (BreakpointsPanel::*chosen)(), void (TMain::*handler)()) {
+    connect(Break_Pan, chosen, this,
             [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
-    return action;
   };
-  item("Play3Secsbefore1", "Play 3 Secs before", &TMain::Play3Secsbefore1Click);
-  item("Play3safter1", "Play 3 Secs after", &TMain::Play3safter1Click);
-  QAction* remove =
-      item("Deletethisbreakpoint1", "Delete this breakpoint", &TMain::Deletethisbreakpoint1Click);
-  // Shown beside the item; the window-wide Delete key does the same.
-  remove->setShortcut(QKeySequence::Delete);
-  remove->setShortcutContext(Qt::WidgetShortcut);
+  handle(&BreakpointsPanel::PlayBeforeChosen, &TMain::Play3Secsbefore1Click);
+  handle(&BreakpointsPanel::PlayAfterChosen, &TMain::Play3safter1Click);
+  handle(&BreakpointsPanel::DeleteChosen, &TMain::Deletethisbreakpoint1Click);
 }
 
 // Keys for people who keep their eyes on the music. A key works only while
@@ -465,12 +358,12 @@ void TMain::CreateShortcuts() {
   };
   key(Qt::CTRL | Qt::Key_E, "SaveCueSheet_Shortcut", &TMain::SaveCueSheet_KeyPress);
   key(Qt::CTRL | Qt::Key_L, "FindSilences_Shortcut", &TMain::FindSilences_KeyPress);
-  key(Qt::Key_Escape, "StopScan_Shortcut", &TMain::StopScan_KeyPress);
+  key(Qt::Key_Escape, "StopScan_Shortcut", &TMain::Escape_KeyPress);
 
   auto* remove = new QShortcut(QKeySequence::Delete, this);
   remove->setObjectName("Delete_Shortcut");
   connect(remove, &QShortcut::activated, this, [this] {
-    if (Break_Pan->isEnabled() && !AddMan_Ed->hasFocus() && breakpoints_.Selected() >= 0) {
+    if (Break_Pan->isEnabled() && !AddMan_Ed->hasFocus() && breakpoints_->List().Selected() >= 0) {
       Deletethisbreakpoint1Click();
     }
   });
@@ -496,24 +389,21 @@ void TMain::AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyO
 // What each state shows and runs: the usable panels, the timers and the
 // transport buttons' images.
 void TMain::Enter(WindowState state) {
-  // The busy cursor stays for the whole search for silences; a split sets
-  // its own for as long as it runs.
-  if ((state == WindowState::Scanning) != (state_ == WindowState::Scanning)) {
-    if (state == WindowState::Scanning) {
-      QApplication::setOverrideCursor(Qt::WaitCursor);
-    } else {
-      QApplication::restoreOverrideCursor();
-    }
-  }
   state_ = state;
   const bool noFile = state == WindowState::NoFile;
   const bool busy = state == WindowState::Splitting || state == WindowState::Scanning;
+  // The busy cursor stays for the whole split or search.
+  if (!busy) {
+    busyCursor_.reset();
+  } else if (!busyCursor_) {
+    busyCursor_.emplace();
+  }
   const bool previewing = state == WindowState::Previewing;
   const bool following = state == WindowState::Playing || state == WindowState::Paused;
 
   Input_Pan->setEnabled(!busy);
   Media_Pan->setEnabled(!noFile && !busy && !previewing);
-  for (QFrame* panel : {Break_Pan, AddMan_Pan, Output_Pan}) {
+  for (QFrame* panel : {static_cast<QFrame*>(Break_Pan), AddMan_Pan, Output_Pan}) {
     panel->setEnabled(!noFile && !busy);
   }
   ExactCuts_CB->setEnabled(!busy);
@@ -538,25 +428,21 @@ void TMain::SetTimer(QTimer* timer, bool on) {
 }
 
 void TMain::ShowBreakpoints() {
-  const QSignalBlocker quiet(BreakpointsList);
-  BreakpointsList->clear();
-  for (const std::string& text : breakpoints_.Texts()) {
-    auto* item = new QListWidgetItem(QString::fromStdString(text), BreakpointsList);
-    item->setSizeHint(QSize(0, 14));
-  }
-  BreakpointsList->setCurrentRow(breakpoints_.Selected());
+  breakpoints_->Refresh();
+}
+
+BreakpointList& TMain::Breakpoints() {
+  return breakpoints_->EditableList();
+}
+
+const std::map<std::int32_t, double>& TMain::MarkedTimes() const {
+  return breakpoints_->MarkedTimes();
 }
 
 void TMain::ShowOutputTemplate(const std::string& splitTemplate) {
   splitTemplate_ = splitTemplate;
   Output_Lb->setToolTip(PlainToolTip(FromPath(splitTemplate_)));
   ShowName(Output_Lb, FromPath(FileNamePart(splitTemplate_)));
-}
-
-// A name too long for its label loses its middle to "…", so that it never runs
-// under the buttons; the hint keeps the whole path.
-void TMain::ShowName(QLabel* label, const QString& name) {
-  label->setText(label->fontMetrics().elidedText(name, Qt::ElideMiddle, label->width()));
 }
 
 void TMain::ShowPosition(std::int32_t milliseconds) {
@@ -643,12 +529,8 @@ bool TMain::TakeMp3(const QString& path, const StreamFigures& figures) {
   ShowOutputTemplate(MakeTemplate(sourcePath));
   Time_lb->setText("00:00:00");
   Frame_LB->setText("0");
-  breakpoints_.Reset();
-  sheet_.reset();
-  sheetPath_.clear();
-  markedTimes_.clear();
-  ShowBreakpoints();
   figures_ = figures;
+  breakpoints_->Reset(figures_);
   Enter(WindowState::Stopped);
   return true;
 }
@@ -665,87 +547,64 @@ void TMain::Output_TBClick() {
 
 void TMain::Split_TbClick() {
   Guarded(this, [this] {
-    if (breakpoints_.Count() < 2) {
-      return;
-    }
-    const std::string refusal = SplitLocked();
-    if (!refusal.empty()) {
-      ShowErrorBox(this, QString::fromStdString(refusal));
+    if (breakpoints_->List().Count() >= 2) {
+      StartSplit();
     }
   });
 }
 
-// Runs the split with the window locked; returns why exact pieces cannot be
-// made, if they cannot.
-std::string TMain::SplitLocked() {
-  BusyCursor busy;
+// Locks the window and starts the pieces on a thread of their own; the
+// window is usable again when the split reports its end.
+void TMain::StartSplit() {
   EndPreview();
   mediaPlayer_->Stop();
-
-  // However the split ends, the window is usable again afterwards.
-  OnExit unlock([this] { Enter(WindowState::Stopped); });
-  Enter(WindowState::Splitting);
-  interruptSplit_ = false;
-  ProgressBar->setMaximum(breakpoints_.Count() - 1);
-  repaint();
-
-  const SplitProgress progress = [this](int piece) {
-    ProgressBar->setValue(piece);
-    QCoreApplication::processEvents();
-    if (interruptSplit_) {
-      throw SplitInterrupted();
-    }
+  SplitJob::Reports reports;
+  reports.Progress = [this](int serial, int piece) { SplitProgressed(serial, piece); };
+  reports.Ended = [this](int serial, SplitJob::Ending ending, const QString& text) {
+    SplitEnded(serial, ending, text);
   };
-  try {
-    // Every piece comes from this one open file, whatever happens to its name.
-    InputFile source(sourcePath_);
-    if (ExactCuts_CB->isChecked()) {
-      return SplitExactPieces(source, progress);
-    }
-    Split(source, splitTemplate_, figures_.FrameBytes, breakpoints_, progress, AlsoRead());
-  } catch (const SplitInterrupted&) {
-    // Asked to end: the pieces written so far stay, and the window closes.
+  SplitOrder order = MakeSplitOrder(*breakpoints_, sourcePath_, splitTemplate_, figures_,
+                                    ExactCuts_CB->isChecked());
+  closeAfterSplit_ = false;
+  ProgressBar->setMaximum(breakpoints_->List().Count() - 1);
+  Enter(WindowState::Splitting);
+  split_ = std::make_unique<SplitJob>(this, ++splitSerial_, std::move(order), std::move(reports));
+}
+
+void TMain::SplitProgressed(int serial, int piece) {
+  if (serial == splitSerial_ && state_ == WindowState::Splitting) {
+    ProgressBar->setValue(piece);
+  }
+}
+
+void TMain::SplitEnded(int serial, SplitJob::Ending ending, const QString& text) {
+  if (serial != splitSerial_ || state_ != WindowState::Splitting) {
+    return;
+  }
+  split_.reset();
+  Enter(WindowState::Stopped);
+  if (ending == SplitJob::Ending::Failed) {
+    ShowGeneralErrorReport(this, text);
+  } else if (!text.isEmpty()) {
+    ShowErrorBox(this, text);
+  }
+  // Asked to end: the pieces written so far stay, and the window closes.
+  if (closeAfterSplit_) {
     QTimer::singleShot(0, this, [this] { close(); });
   }
-  return {};
 }
 
-// Exact mode: each breakpoint stands for the time at which the position
-// display began to show it. Returns why the pieces cannot be made, if they
-// cannot; nothing is written then.
-std::string TMain::SplitExactPieces(InputFile& source, const SplitProgress& progress) {
-  const exact::IndexOutcome index = exact::IndexStream(sourcePath_);
-  if (!index.Layout) {
-    return index.Refusal;
+void TMain::CancelSplit() {
+  if (state_ != WindowState::Splitting) {
+    return;
   }
-  std::vector<exact::CutRequest> requests;
-  std::vector<exact::PieceNames> names;
-  for (int i = 0; i < breakpoints_.Count(); ++i) {
-    const std::int32_t frame = breakpoints_.Value(i);
-    const auto marked = markedTimes_.find(frame);
-    const double ms =
-        marked != markedTimes_.end() ? marked->second : exact::FrameNumberMs(frame, figures_);
-    requests.push_back({ms, breakpoints_.Text(i)});
-    if (sheet_) {
-      names.push_back(cue::NamesAt(*sheet_, frame, figures_));
-    }
-  }
-  const exact::PlanOutcome plan = exact::PlanCuts(*index.Layout, requests);
-  if (!plan.Plan) {
-    return plan.Refusal;
-  }
-  exact::SplitExact(source, *index.Layout, *plan.Plan, splitTemplate_, progress, names, AlsoRead());
-  return {};
+  split_.reset();
+  Enter(WindowState::Stopped);
 }
 
-// What the pieces may not replace besides the source: the sheet the list
-// came from.
-WritePolicy TMain::AlsoRead() const {
-  WritePolicy policy;
-  if (sheet_) {
-    policy.Protect(sheetPath_, "the cue sheet");
-  }
-  return policy;
+void TMain::Escape_KeyPress() {
+  StopScan_KeyPress();
+  CancelSplit();
 }
 
 void TMain::TrackBarChange() {
@@ -862,7 +721,6 @@ void TMain::Timer1Timer() {
 }
 
 void TMain::ShowAddOutcome(const AddOutcome& outcome) {
-  ShowBreakpoints();
   if (!outcome.Refusal.empty()) {
     ShowErrorBox(this,
                  QString::fromStdString(outcome.Refusal + FrameCountReason(figures_.FrameTotal)));
@@ -870,14 +728,15 @@ void TMain::ShowAddOutcome(const AddOutcome& outcome) {
 }
 
 void TMain::AddCurrentFrame_TBClick() {
-  Guarded(this,
-          [this] { ShowAddOutcome(breakpoints_.AddCurrentFrame(Frame_LB->text().toStdString())); });
+  Guarded(this, [this] {
+    ShowAddOutcome(breakpoints_->AddCurrentFrame(Frame_LB->text().toStdString()));
+  });
 }
 
 void TMain::AddManFrame_TBClick() {
   Guarded(this, [this] {
     ShowAddOutcome(
-        breakpoints_.AddTypedFrame(AddMan_Ed->text().toStdString(), figures_.FrameTotal));
+        breakpoints_->AddTypedFrame(AddMan_Ed->text().toStdString(), figures_.FrameTotal));
   });
 }
 
@@ -905,34 +764,30 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMain::BreakpointsListMouseDown(const QPoint& globalPosition) {
-  if (breakpoints_.Selected() >= 0) {
-    BreakPoint_PopupMenu->popup(globalPosition);
-  }
+  Break_Pan->PopUpMenu(globalPosition);
 }
 
 void TMain::Deletethisbreakpoint1Click() {
-  if (breakpoints_.Selected() >= 0) {
-    markedTimes_.erase(breakpoints_.Value(breakpoints_.Selected()));
-  }
-  breakpoints_.DeleteSelected();
-  ShowBreakpoints();
+  breakpoints_->DeleteSelected();
 }
 
 void TMain::Play3Secsbefore1Click() {
-  if (breakpoints_.Selected() < 0) {
+  const BreakpointList& list = breakpoints_->List();
+  if (list.Selected() < 0) {
     return;
   }
   const std::int32_t at =
-      FramesToMSec(breakpoints_.Value(breakpoints_.Selected()), figures_.FrameBytes, figures_.Kbps);
+      FramesToMSec(list.Value(list.Selected()), figures_.FrameBytes, figures_.Kbps);
   StartPreview(Saturated(std::max<std::int64_t>(std::int64_t{at} - kPreviewMs, 0)), at);
 }
 
 void TMain::Play3safter1Click() {
-  if (breakpoints_.Selected() < 0) {
+  const BreakpointList& list = breakpoints_->List();
+  if (list.Selected() < 0) {
     return;
   }
   const std::int32_t at =
-      FramesToMSec(breakpoints_.Value(breakpoints_.Selected()), figures_.FrameBytes, figures_.Kbps);
+      FramesToMSec(list.Value(list.Selected()), figures_.FrameBytes, figures_.Kbps);
   StartPreview(
       at, Saturated(std::min<std::int64_t>(std::int64_t{at} + kPreviewMs, mediaPlayer_->Length())));
 }
@@ -1064,26 +919,8 @@ bool TMain::OpenCueSheet(const QString& path) {
   if (!TakeMp3(FromPath(audioPath), *figures)) {
     return false;
   }
-  TakeSheet(*outcome.Sheet, list);
-  sheetPath_ = sheetPath;
+  breakpoints_->TakeSheet(*outcome.Sheet, sheetPath, list, EndOfFileFrame());
   return true;
-}
-
-void TMain::TakeSheet(const cue::CueSheet& sheet, const BreakpointList& list) {
-  breakpoints_ = list;
-  sheet_ = sheet;
-  if (sheet.StartMs) {
-    markedTimes_[FrameOfTime(*sheet.StartMs, figures_)] = *sheet.StartMs;
-  }
-  for (const cue::CueTrack& track : sheet.Tracks) {
-    markedTimes_[FrameOfTime(track.StartMs, figures_)] = track.StartMs;
-  }
-  if (sheet.EndMs) {
-    markedTimes_[FrameOfTime(*sheet.EndMs, figures_)] = *sheet.EndMs;
-  } else {
-    markedTimes_[EndOfFileFrame()] = exact::kEndOfStream;
-  }
-  ShowBreakpoints();
 }
 
 // The open file's end frame.
@@ -1098,11 +935,12 @@ bool TMain::FileAtHand() const {
 }
 
 void TMain::SaveCueSheet_KeyPress() {
-  if (!FileAtHand() || breakpoints_.Count() < 2) {
+  const BreakpointList& list = breakpoints_->List();
+  if (!FileAtHand() || list.Count() < 2) {
     return;
   }
-  if (breakpoints_.Count() - 1 > cue::kMostTracks) {
-    ShowErrorBox(this, QString::fromStdString(cue::TooManyTracks(breakpoints_.Count() - 1)));
+  if (list.Count() - 1 > cue::kMostTracks) {
+    ShowErrorBox(this, QString::fromStdString(cue::TooManyTracks(list.Count() - 1)));
     return;
   }
   const auto chosen = dialogs_->ChooseCueSheetName(this, FromPath(cue::SheetPathFor(sourcePath_)));
@@ -1110,8 +948,8 @@ void TMain::SaveCueSheet_KeyPress() {
     return;
   }
   try {
-    cue::WriteCueSheet(ToPath(*chosen), cue::SheetOfList(breakpoints_, figures_, sourcePath_,
-                                                         EndOfFileFrame(), sheet_));
+    cue::WriteCueSheet(ToPath(*chosen), cue::SheetOfList(list, figures_, sourcePath_,
+                                                         EndOfFileFrame(), breakpoints_->Sheet()));
   } catch (const ERefusedSplit& refusal) {
     ShowErrorBox(this, QString::fromUtf8(refusal.what()));
   }
@@ -1157,12 +995,7 @@ void TMain::SilencesFound(int serial, const std::vector<silence::Silence>& silen
   }
   scan_.reset();
   Enter(WindowState::Stopped);
-  for (const silence::Silence& silence : silences) {
-    const std::int32_t frame = FrameOfTime(silence.MiddleMs(), figures_);
-    breakpoints_.AddCurrentFrame(std::to_string(frame));
-    markedTimes_.emplace(frame, silence.MiddleMs());  // an entry there already keeps its time
-  }
-  ShowBreakpoints();
+  breakpoints_->AddSilences(silences);
   if (silences.empty()) {
     ShowInformationBox(this, "No silences found");
   }

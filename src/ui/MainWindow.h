@@ -15,6 +15,8 @@
 #include "split/BreakpointList.h"
 #include "split/SplitEngine.h"
 #include "split/StreamFigures.h"
+#include "ui/Controls.h"
+#include "ui/SplitJob.h"
 
 class QCheckBox;
 class QDragEnterEvent;
@@ -23,8 +25,6 @@ class QFrame;
 class QKeySequence;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QMenu;
 class QProgressBar;
 class QSlider;
 class QTimer;
@@ -38,6 +38,8 @@ class TMPEGaudio;
 
 namespace brelvik::ui {
 
+class BreakpointsController;
+class BreakpointsPanel;
 class FileDialogs;
 class SilenceScan;
 
@@ -92,6 +94,9 @@ class TMain final : public QWidget {
   // in the middle of each; Esc stops the search.
   void FindSilences_KeyPress();
   void StopScan_KeyPress();
+  // Esc: stops the search for silences, or gives up a split at once (the
+  // piece being written is not put in place).
+  void Escape_KeyPress();
 
   // The program was asked to end (SIGINT, SIGTERM, SIGHUP): closes the
   // window, after the piece being written when a split runs.
@@ -102,7 +107,7 @@ class TMain final : public QWidget {
   const StreamFigures& Figures() const { return figures_; }
   const std::string& SourcePath() const { return sourcePath_; }
   const std::string& SplitTemplate() const { return splitTemplate_; }
-  BreakpointList& Breakpoints() { return breakpoints_; }
+  BreakpointList& Breakpoints();
   // Shows the breakpoint list in the list box again after the list changed.
   void ShowBreakpoints();
   PlaybackDevice& MediaPlayer() { return *mediaPlayer_; }
@@ -110,7 +115,7 @@ class TMain final : public QWidget {
   std::int32_t PreviewReturn() const { return previewReturn_; }
   // The times that entries from a cue sheet or a silence stand for, which
   // exact cuts use as they are.
-  const std::map<std::int32_t, double>& MarkedTimes() const { return markedTimes_; }
+  const std::map<std::int32_t, double>& MarkedTimes() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -122,12 +127,11 @@ class TMain final : public QWidget {
   void CreateControls();
   void CreateInputPanel();
   void CreateMediaPanel();
-  void CreateBreakPanel();
   void CreateAddManPanel();
   void CreateInfoPanel();
   void CreateOutputPanel();
   void CreateTimers();
-  void CreateMenu();
+  void ConnectBreakPanel();
   void CreateShortcuts();
   void AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyOfTheEntryField);
   void SetImage(QToolButton* button, int image);
@@ -135,26 +139,20 @@ class TMain final : public QWidget {
   void EndPreview();
   void ShowAddOutcome(const AddOutcome& outcome);
 
-  QToolButton* ToolButton(QWidget* bar, const char* name, const QPixmap& image, const QString& hint,
-                          int left, int top, int width, int height);
-  QLabel* Label(QWidget* panel, const char* name, const QString& text, const QFont& font, int left,
-                int top);
-
   bool OpenSource(const QString& path);
   bool OpenMp3(const QString& path);
   std::optional<StreamFigures> AnalyseMp3(const QString& path);
   bool TakeMp3(const QString& path, const StreamFigures& figures);
   void ShowOutputTemplate(const std::string& splitTemplate);
-  static void ShowName(QLabel* label, const QString& name);
   void ShowPosition(std::int32_t milliseconds);
   void Enter(WindowState state);
   static bool TakeAsCopy(QDropEvent* event);
   static void SetTimer(QTimer* timer, bool on);
-  std::string SplitLocked();
-  std::string SplitExactPieces(InputFile& source, const SplitProgress& progress);
-  WritePolicy AlsoRead() const;
+  void StartSplit();
+  void SplitProgressed(int serial, int piece);
+  void SplitEnded(int serial, SplitJob::Ending ending, const QString& text);
+  void CancelSplit();
   bool OpenCueSheet(const QString& path);
-  void TakeSheet(const cue::CueSheet& sheet, const BreakpointList& list);
   std::int32_t EndOfFileFrame() const;
   bool FileAtHand() const;
   void ScanProgressed(int serial, double fraction);
@@ -167,22 +165,22 @@ class TMain final : public QWidget {
   StreamFigures figures_;
   std::string sourcePath_;
   std::string splitTemplate_;
-  BreakpointList breakpoints_;
+  BreakpointsController* breakpoints_ = nullptr;
   std::vector<QPixmap> mediaImages_;
   std::vector<QPixmap> addImages_;
   WindowState state_ = WindowState::NoFile;
-  bool interruptSplit_ = false;
+  std::optional<BusyCursor> busyCursor_;
+  bool closeAfterSplit_ = false;
+  std::unique_ptr<SplitJob> split_;
+  int splitSerial_ = 0;
   std::int32_t previewEnd_ = 0;
   std::int32_t previewReturn_ = 0;
-  std::optional<cue::CueSheet> sheet_;  // the sheet the list was filled from
-  std::string sheetPath_;               // and where it was read, which no piece may replace
-  std::map<std::int32_t, double> markedTimes_;
   std::unique_ptr<SilenceScan> scan_;
   int scanSerial_ = 0;
 
   QFrame* Input_Pan = nullptr;
   QFrame* Media_Pan = nullptr;
-  QFrame* Break_Pan = nullptr;
+  BreakpointsPanel* Break_Pan = nullptr;
   QFrame* AddMan_Pan = nullptr;
   QFrame* Info_Pan = nullptr;
   QCheckBox* ExactCuts_CB = nullptr;
@@ -205,8 +203,6 @@ class TMain final : public QWidget {
   QToolButton* End_TB = nullptr;
   QToolButton* AddCurrentFrame_TB = nullptr;
 
-  QListWidget* BreakpointsList = nullptr;
-  QMenu* BreakPoint_PopupMenu = nullptr;
   QToolButton* AddManFrame_TB = nullptr;
   QLineEdit* AddMan_Ed = nullptr;
 

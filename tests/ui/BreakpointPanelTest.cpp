@@ -304,7 +304,7 @@ TEST_F(BreakpointPanelTest, SplittingEndsAPreview) {
   ThreeBreakpoints();
   SelectRow(0);
   window_.Play3safter1Click();
-  window_.Split_TbClick();
+  SplitAndWait(window_);
   EXPECT_FALSE(Previewing());
   EXPECT_TRUE(MediaPanelUsable());
   EXPECT_TRUE(std::filesystem::exists(dir_.File("live-2.mp3")));

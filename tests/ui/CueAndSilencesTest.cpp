@@ -158,7 +158,7 @@ TEST_F(CueSheetWindowTest, NoPieceReplacesTheSheetTheListCameFrom) {
   for (const bool exact : {false, true}) {
     Find<QCheckBox>("ExactCuts_CB")->setChecked(exact);
     ModalBoxes boxes;
-    window_.Split_TbClick();
+    SplitAndWait(window_);
     ASSERT_EQ(boxes.Seen().size(), 1u) << exact;
     EXPECT_EQ(boxes.Seen()[0].Text.toStdString(),
               "The piece " + dir_.File("live-1.cue") + " would overwrite the cue sheet.");

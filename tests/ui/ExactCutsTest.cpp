@@ -25,7 +25,7 @@ class ExactCutsTest : public WindowTest {
       window_.Breakpoints().AddTypedFrame(frame, frameTotal);
     }
     Box()->setChecked(true);
-    window_.Split_TbClick();
+    SplitAndWait(window_);
   }
 };
 

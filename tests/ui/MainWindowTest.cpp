@@ -222,7 +222,7 @@ TEST_F(WindowTest, SplitWritesThePiecesWithTheProgressBarMoving) {
                                       bar->isVisibleTo(&window_));
   });
 
-  window_.Split_TbClick();
+  SplitAndWait(window_);
 
   const Bytes source = ReadBytes(path);
   EXPECT_EQ(ReadBytes(dir_.File("live-1.mp3")), Bytes(source.begin(), source.begin() + 30 * 417));
@@ -246,7 +246,7 @@ TEST_F(WindowTest, SplitOfASingleEntryDoesNothing) {
   OpenThroughDialog(WriteMp3("live.mp3"));
   const auto callsBefore = device_.Calls;
   ModalBoxes boxes;
-  window_.Split_TbClick();
+  SplitAndWait(window_);
   EXPECT_EQ(device_.Calls, callsBefore);
   EXPECT_TRUE(boxes.Seen().empty());
   EXPECT_FALSE(std::filesystem::exists(dir_.File("live-1.mp3")));
@@ -257,7 +257,7 @@ TEST_F(WindowTest, AFailingSplitIsReportedAndLeavesTheWindowUsable) {
   window_.Breakpoints().AddTypedFrame("30", 100);
   ChooseOutputName(dir_.File("missing/part.mp3"));
   ModalBoxes boxes;
-  window_.Split_TbClick();
+  SplitAndWait(window_);
 
   ASSERT_EQ(boxes.Seen().size(), 1u);
   EXPECT_EQ(boxes.Seen()[0].Title, ui::ApplicationTitle(QCoreApplication::applicationFilePath()));
@@ -280,7 +280,7 @@ TEST_F(WindowTest, ASplitThatWouldOverwriteTheSourceWritesNothing) {
   window_.Breakpoints().AddTypedFrame("60", 100);
   ChooseOutputName(dir_.File("song.mp3"));  // piece 1 would be song-1.mp3, the source
   ModalBoxes boxes;
-  window_.Split_TbClick();
+  SplitAndWait(window_);
 
   ASSERT_EQ(boxes.Seen().size(), 1u);
   EXPECT_TRUE(boxes.Seen()[0].Text.contains(QString::fromStdString(dir_.File("song-1.mp3"))));
@@ -309,7 +309,7 @@ TEST_F(WindowTest, SplitWithoutAnOpenDeviceFileReportsAndWritesNothing) {
   device_.RefuseOpenWith = "Unknown error code";
   ModalBoxes boxes;
   OpenThroughDialog(WriteMp3("other.mp3"));
-  window_.Split_TbClick();
+  SplitAndWait(window_);
 
   ASSERT_EQ(boxes.Seen().size(), 2u);
   EXPECT_EQ(boxes.Seen()[1].Text, "No MCI device open.");

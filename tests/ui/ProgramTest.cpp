@@ -116,7 +116,7 @@ TEST_F(NoSoundWindowTest, OpensStepsAndSplitsAndPlaySaysWhyItCannotSound) {
   EXPECT_TRUE(window.findChild<QFrame*>("Media_Pan")->isEnabled());
 
   window.Breakpoints().AddTypedFrame("30", window.Figures().FrameTotal);
-  window.Split_TbClick();
+  SplitAndWait(window);
   EXPECT_EQ(boxes.Seen().size(), 1u);
   EXPECT_EQ(std::filesystem::file_size(dir_.File("tone-1.mp3")), 30u * 417);
 

@@ -62,7 +62,7 @@ TEST_F(RealDeviceWindowTest, OpensAnEncodedFileAndSplitsIt) {
   window.Breakpoints().AddTypedFrame("20", window.Figures().FrameTotal);
   window.Breakpoints().AddTypedFrame("40", window.Figures().FrameTotal);
   player.Play();
-  window.Split_TbClick();
+  SplitAndWait(window);
 
   EXPECT_EQ(player.Mode(), PlaybackMode::Stopped);
   EXPECT_EQ(ReadBytes(dir_.File("tone-1.mp3")), Frames(0, 20));
@@ -98,7 +98,7 @@ TEST_F(RealDeviceWindowTest, MarksWhilePlayingPreviewsAndSplits) {
   EXPECT_EQ(player.Mode(), PlaybackMode::Stopped);
   EXPECT_EQ(player.Position(), window.PreviewReturn());
 
-  window.Split_TbClick();
+  SplitAndWait(window);
   EXPECT_EQ(ReadBytes(dir_.File("set-1.mp3")), Frames(0, marked));
   EXPECT_EQ(ReadBytes(dir_.File("set-2.mp3")), Frames(marked, 100));
 }

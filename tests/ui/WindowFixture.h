@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QSlider>
 #include <QString>
+#include <QTest>
 #include <QToolButton>
 #include <deque>
 #include <memory>
@@ -58,6 +60,18 @@ class ScriptedDialogs final : public ui::FileDialogs {
   std::deque<QString>& answers_;
   std::vector<QString>& offered_;
 };
+
+// Clicks the split button and lets the window's events run until the split,
+// which writes its pieces on a thread of its own, has ended.
+inline void SplitAndWait(ui::TMain& window, int timeoutMs = 60000) {
+  window.Split_TbClick();
+  QElapsedTimer clock;
+  clock.start();
+  while (window.State() == ui::WindowState::Splitting && clock.elapsed() < timeoutMs) {
+    QTest::qWait(2);
+  }
+  EXPECT_NE(window.State(), ui::WindowState::Splitting) << "the split did not end";
+}
 
 class WindowTest : public ::testing::Test {
  protected:
