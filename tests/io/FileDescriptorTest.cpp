@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <numeric>
@@ -134,6 +135,21 @@ TEST_P(OpenForReading, TakesRegularFilesOnlyAndNeverWaits) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, OpenForReading, ::testing::ValuesIn(kOpenCases),
                          [](const auto& named) { return std::string(named.param.Name); });
+
+TEST(InputFile, ReadsStopOnceTheStopFlagIsSet) {
+  TempDir dir;
+  WriteBytes(dir.File("data"), Counting(10));
+  InputFile file(dir.File("data"));
+  std::atomic<bool> stop = false;
+  file.StopWhen(stop);
+  Bytes four(4);
+  file.ReadAt(0, four);
+  EXPECT_EQ(file.ReadSome(four), 4u);
+  stop = true;
+  EXPECT_THROW(file.ReadAt(0, four), EReadStopped);
+  EXPECT_THROW(file.ReadSome(four), EReadStopped);
+  EXPECT_THROW(file.ReadExactly(four), EReadStopped);
+}
 
 TEST(InputFile, ReadingPastTheEndIsAStreamReadError) {
   TempDir dir;

@@ -9,6 +9,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTest>
@@ -105,6 +106,27 @@ TEST_F(CueSheetWindowTest, DeletingAnEntryForgetsItsTime) {
   window_.Deletethisbreakpoint1Click();
   EXPECT_THAT(ListTexts(), ElementsAre("0", "100"));
   EXPECT_FALSE(window_.MarkedTimes().contains(38));
+}
+
+// An entry's hint is the time it stands for: a sheet's index as the sheet
+// gives it, a typed frame's start; the end of the stream has none.
+TEST_F(CueSheetWindowTest, EachEntrysHintShowsTheTimeItStandsFor) {
+  OpenThroughDialog(dir_.File("live.cue"));
+  const auto hints = [this] {
+    QStringList shown;
+    auto* list = Find<QListWidget>("BreakpointsList");
+    for (int i = 0; i < list->count(); ++i) {
+      shown << list->item(i)->toolTip();
+    }
+    return shown;
+  };
+  EXPECT_THAT(hints(), ElementsAre("00:00.000", "00:01.000", ""));
+  // Typed again, frame 38 stands for its start: 38 frames of 26.0625 ms.
+  window_.Breakpoints().Select(1);
+  window_.Deletethisbreakpoint1Click();
+  Find<QLineEdit>("AddMan_Ed")->setText("38");
+  window_.AddManFrame_TBClick();
+  EXPECT_THAT(hints(), ElementsAre("00:00.000", "00:00.990", ""));
 }
 
 // The window lets a person delete the list's "0": the sheet keeps where the
