@@ -38,7 +38,9 @@
 #include "ui/Controls.h"
 #include "ui/ErrorReports.h"
 #include "ui/FileDialogs.h"
+#include "ui/MediaPanel.h"
 #include "ui/Pictures.h"
+#include "ui/PlaybackController.h"
 #include "ui/SilenceScan.h"
 
 namespace brelvik::ui {
@@ -50,10 +52,6 @@ constexpr int kOpenArrowStart = 160;
 constexpr int kOpenArrowRestart = 150;
 constexpr int kOpenArrowTurn = 195;
 constexpr int kOpenArrowStep = 5;
-constexpr std::int32_t kPreviewMs = 3000;
-// While playing, a track bar further than this from the device's position
-// was moved by the user, and the device follows it.
-constexpr std::int32_t kFollowToleranceMs = 500;
 // The progress bar's steps while silences are searched for.
 constexpr int kScanSteps = 1000;
 
@@ -86,7 +84,6 @@ TMain::TMain(std::unique_ptr<PlaybackDevice> device, std::unique_ptr<FileDialogs
              QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      mediaPlayer_(std::move(device)),
       dialogs_(std::move(dialogs)),
       mediaImages_(MediaImageList()),
       addImages_(AddImageList()) {
@@ -96,16 +93,16 @@ TMain::TMain(std::unique_ptr<PlaybackDevice> device, std::unique_ptr<FileDialogs
   setFont(QFont("MS Sans Serif", 8));
   setAcceptDrops(true);
   breakpoints_ = new BreakpointsController(this);
-  CreateControls();
+  state_ = new WindowStateHolder(this);
+  connect(state_, &WindowStateHolder::stateChanged, this, &TMain::ShowState);
+  CreateControls(std::move(device));
   CreateTimers();
   CreateShortcuts();
   FormCreate();
 }
 
 TMain::~TMain() {
-  if (state_ == WindowState::Scanning) {
-    StopScan_KeyPress();
-  }
+  StopScan_KeyPress();
   split_.reset();
 }
 
@@ -131,7 +128,7 @@ void TMain::closeEvent(QCloseEvent* event) {
 }
 
 void TMain::EndOnSignal() {
-  if (state_ == WindowState::Splitting) {
+  if (State() == WindowState::Splitting) {
     // The split stops after the piece it is writing, then the window closes.
     closeAfterSplit_ = true;
     split_->StopAfterPiece();
@@ -140,9 +137,9 @@ void TMain::EndOnSignal() {
   close();
 }
 
-void TMain::CreateControls() {
+void TMain::CreateControls(std::unique_ptr<PlaybackDevice> device) {
   CreateInputPanel();
-  CreateMediaPanel();
+  CreateMediaPanel(std::move(device));
   Break_Pan = new BreakpointsPanel(this, *breakpoints_);
   ConnectBreakPanel();
   CreateAddManPanel();
@@ -165,68 +162,22 @@ void TMain::CreateInputPanel() {
   connect(Open_TB, &QToolButton::clicked, this, [this] { Open_TBClick(); });
 }
 
-void TMain::CreateMediaPanel() {
-  Media_Pan = Panel(this, "Media_Pan", 2, 27, 305, 97);
-  Label(Media_Pan, "Time_Caption", "Time:", SmallCaptionFont(), 12, 8);
-  Time_lb = Label(Media_Pan, "Time_lb", "00:00:00", ValueFont(), 48, 7);
-  Time_lb->setFixedWidth(100);
-  Label(Media_Pan, "Frame_Caption", "Current Frame:", SmallCaptionFont(), 159, 8);
-  Frame_LB = Label(Media_Pan, "Frame_LB", "0", ValueFont(), 240, 7);
-  Frame_LB->setFixedWidth(60);
-
-  TrackBar = new QSlider(Qt::Horizontal, Media_Pan);
-  TrackBar->setObjectName("TrackBar");
-  TrackBar->setGeometry(8, 24, 289, 33);
-  TrackBar->setRange(0, 2000);
-  TrackBar->setSingleStep(100);
-  TrackBar->setPageStep(10000);
-  TrackBar->setTickInterval(100);
-  TrackBar->setTickPosition(QSlider::TicksBothSides);
-  TrackBar->setToolTip("Drag and Seek...");
-  // Each move by the user runs the change event once, whether or not the
-  // position changed; moves from code go through SetTrackBarPosition.
-  connect(TrackBar, &QSlider::actionTriggered, this, [this] {
-    Guarded(this, [this] {
-      const QSignalBlocker quiet(TrackBar);
-      TrackBar->setValue(TrackBar->sliderPosition());
-      TrackBarChange();
-    });
-  });
-
-  Media_ToolBar = ToolBar(Media_Pan, "Media_ToolBar", 18, 66, 151, 23);
-  struct Transport {
-    QToolButton** button;
-    const char* name;
-    const char* hint;
+void TMain::CreateMediaPanel(std::unique_ptr<PlaybackDevice> device) {
+  Media_Pan = new MediaPanel(this, mediaImages_, addImages_[kImageScissors]);
+  playback_ = new PlaybackController(this, std::move(device), *Media_Pan, *state_, figures_);
+  connect(Media_Pan, &MediaPanel::TrackBarMoved, this,
+          [this] { Guarded(this, [this] { TrackBarChange(); }); });
+  const auto click = [this](void (MediaPanel::*clicked)(), void (TMain::*handler)()) {
+    connect(Media_Pan, clicked, this, handler);
   };
-  const Transport transport[] = {
-      {&Play_TB, "Play_TB", "Play"},
-      {&Pause_TB, "Pause_TB", "Pause"},
-      {&Stop_TB, "Stop_TB", "Stop"},
-      {&Start_TB, "Start_TB", "Moves to the beginning of the MP3 file"},
-      {&Rew_TB, "Rew_TB", "Moves backward a frame"},
-      {&FF_TB, "FF_TB", "Moves forward a frame"},
-      {&End_TB, "End_TB", "Moves to the end of the MP3 file"},
-  };
-  int index = 0;
-  for (const auto& t : transport) {
-    *t.button = ToolButton(Media_ToolBar, t.name, mediaImages_[static_cast<std::size_t>(index)],
-                           t.hint, 19 * index, 2, 19, 18);
-    SetImage(*t.button, index);
-    ++index;
-  }
-  connect(Play_TB, &QToolButton::clicked, this, [this] { Play_TBClick(); });
-  connect(Pause_TB, &QToolButton::clicked, this, [this] { Pause_TBClick(); });
-  connect(Stop_TB, &QToolButton::clicked, this, [this] { Stop_TBClick(); });
-  connect(Start_TB, &QToolButton::clicked, this, [this] { Start_TBClick(); });
-  connect(Rew_TB, &QToolButton::clicked, this, [this] { Rew_TBClick(); });
-  connect(FF_TB, &QToolButton::clicked, this, [this] { FF_TBClick(); });
-  connect(End_TB, &QToolButton::clicked, this, [this] { End_TBClick(); });
-
-  QWidget* addBar = ToolBar(Media_Pan, "AddCurrentFrame_ToolBar", 264, 64, 33, 25);
-  AddCurrentFrame_TB = ToolButton(addBar, "AddCurrentFrame_TB", addImages_[kImageScissors],
-                                  "Add a breakpoint from current frame", 5, 1, 23, 22);
-  connect(AddCurrentFrame_TB, &QToolButton::clicked, this, [this] { AddCurrentFrame_TBClick(); });
+  click(&MediaPanel::PlayClicked, &TMain::Play_TBClick);
+  click(&MediaPanel::PauseClicked, &TMain::Pause_TBClick);
+  click(&MediaPanel::StopClicked, &TMain::Stop_TBClick);
+  click(&MediaPanel::StartClicked, &TMain::Start_TBClick);
+  click(&MediaPanel::RewClicked, &TMain::Rew_TBClick);
+  click(&MediaPanel::FFClicked, &TMain::FF_TBClick);
+  click(&MediaPanel::EndClicked, &TMain::End_TBClick);
+  click(&MediaPanel::AddCurrentFrameClicked, &TMain::AddCurrentFrame_TBClick);
 }
 
 void TMain::CreateAddManPanel() {
@@ -304,13 +255,8 @@ void TMain::CreateTimers() {
     t->setInterval(interval);
     return t;
   };
-  Timer1 = timer("Timer1", 100);
   Open_Timer = timer("Open_Timer", 150);
-  Play3s_Timer = timer("Play3s_Timer", 100);
   connect(Open_Timer, &QTimer::timeout, this, [this] { Open_TimerTimer(); });
-  connect(Timer1, &QTimer::timeout, this, [this] { Guarded(this, [this] { Timer1Timer(); }); });
-  connect(Play3s_Timer, &QTimer::timeout, this,
-          [this] { Guarded(this, [this] { Play3s_TimerTimer(); }); });
   Enter(WindowState::NoFile);
 }
 
@@ -328,6 +274,13 @@ void TMain::ConnectBreakPanel() {
 // the button it stands for is usable, and the keys the entry field uses go to
 // the field while it has the focus.
 void TMain::CreateShortcuts() {
+  QToolButton* Play_TB = Media_Pan->PlayButton();
+  QToolButton* Pause_TB = Media_Pan->PauseButton();
+  QToolButton* AddCurrentFrame_TB = Media_Pan->AddCurrentFrameButton();
+  QToolButton* Rew_TB = Media_Pan->RewButton();
+  QToolButton* FF_TB = Media_Pan->FFButton();
+  QToolButton* Start_TB = Media_Pan->StartButton();
+  QToolButton* End_TB = Media_Pan->EndButton();
   AddShortcut(Qt::Key_Space, Play_TB, true);
   AddShortcut(Qt::Key_B, AddCurrentFrame_TB, true);
   AddShortcut(Qt::Key_Insert, AddCurrentFrame_TB, false);
@@ -377,32 +330,32 @@ void TMain::AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyO
       return;
     }
     // Space plays when idle, and pauses or resumes while playing or paused.
-    const PlaybackMode mode = mediaPlayer_->Mode();
-    if (button == Play_TB && (mode == PlaybackMode::Playing || mode == PlaybackMode::Paused)) {
-      Pause_TB->click();
+    if (button == Media_Pan->PlayButton() && playback_->PlayingOrPaused()) {
+      Media_Pan->PauseButton()->click();
       return;
     }
     button->click();
   });
 }
 
-// What each state shows and runs: the usable panels, the timers and the
-// transport buttons' images.
 void TMain::Enter(WindowState state) {
-  state_ = state;
-  const bool noFile = state == WindowState::NoFile;
-  const bool busy = state == WindowState::Splitting || state == WindowState::Scanning;
+  state_->Enter(state);
+}
+
+// What each state shows and runs here: the usable panels, the arrow to the
+// open button and the busy cursor. The transport panel and the playback
+// timers follow the state themselves.
+void TMain::ShowState() {
+  const bool noFile = State() == WindowState::NoFile;
+  const bool busy = state_->Busy();
   // The busy cursor stays for the whole split or search.
   if (!busy) {
     busyCursor_.reset();
   } else if (!busyCursor_) {
     busyCursor_.emplace();
   }
-  const bool previewing = state == WindowState::Previewing;
-  const bool following = state == WindowState::Playing || state == WindowState::Paused;
-
   Input_Pan->setEnabled(!busy);
-  Media_Pan->setEnabled(!noFile && !busy && !previewing);
+  Media_Pan->Follow(*state_);
   for (QFrame* panel : {static_cast<QFrame*>(Break_Pan), AddMan_Pan, Output_Pan}) {
     panel->setEnabled(!noFile && !busy);
   }
@@ -410,20 +363,10 @@ void TMain::Enter(WindowState state) {
   Output_Lb->setVisible(!busy);
   ProgressBar->setVisible(busy);
   Open_Lb->setVisible(noFile);
-
-  SetTimer(Open_Timer, noFile);
-  SetTimer(Timer1, following);
-  SetTimer(Play3s_Timer, previewing);
-
-  SetImage(Play_TB, following || previewing ? kImagePlaying : kImagePlay);
-  SetImage(Pause_TB, state == WindowState::Paused ? kImagePaused : kImagePause);
-}
-
-void TMain::SetTimer(QTimer* timer, bool on) {
-  if (on && !timer->isActive()) {
-    timer->start();
-  } else if (!on) {
-    timer->stop();
+  if (!noFile) {
+    Open_Timer->stop();
+  } else if (!Open_Timer->isActive()) {
+    Open_Timer->start();
   }
 }
 
@@ -443,12 +386,6 @@ void TMain::ShowOutputTemplate(const std::string& splitTemplate) {
   splitTemplate_ = splitTemplate;
   Output_Lb->setToolTip(PlainToolTip(FromPath(splitTemplate_)));
   ShowName(Output_Lb, FromPath(FileNamePart(splitTemplate_)));
-}
-
-void TMain::ShowPosition(std::int32_t milliseconds) {
-  const PositionTexts texts = SetDataPosition(milliseconds, figures_);
-  Time_lb->setText(QString::fromStdString(texts.Time));
-  Frame_LB->setText(QString::fromStdString(texts.Frame));
 }
 
 void TMain::Open_TimerTimer() {
@@ -506,29 +443,23 @@ bool TMain::TakeMp3(const QString& path, const StreamFigures& figures) {
   // arrow keeps pointing at the open button.
   const WindowState before = sourcePath_.empty() ? WindowState::NoFile : WindowState::Stopped;
   OnExit settle([this, before] {
-    if (state_ != WindowState::Stopped) {
+    if (State() != WindowState::Stopped) {
       Enter(before);
     }
   });
-  EndPreview();
+  playback_->EndPreview();
   Open_Timer->stop();
   Open_Lb->hide();
   repaint();
 
-  mediaPlayer_->SetFileName(sourcePath);
-  mediaPlayer_->Open();
-
-  SetTrackBarPosition(0);
-  TrackBar->setTickInterval(mediaPlayer_->Length() / 20);
-  TrackBar->setMaximum(mediaPlayer_->Length());
+  playback_->Load(sourcePath);
 
   ShowName(FileName_lb, FromPath(FileNamePart(sourcePath)));
   sourcePath_ = sourcePath;
   FileName_lb->setToolTip(PlainToolTip(path));
 
   ShowOutputTemplate(MakeTemplate(sourcePath));
-  Time_lb->setText("00:00:00");
-  Frame_LB->setText("0");
+  Media_Pan->ShowPosition("00:00:00", "0");
   figures_ = figures;
   breakpoints_->Reset(figures_);
   Enter(WindowState::Stopped);
@@ -556,8 +487,7 @@ void TMain::Split_TbClick() {
 // Locks the window and starts the pieces on a thread of their own; the
 // window is usable again when the split reports its end.
 void TMain::StartSplit() {
-  EndPreview();
-  mediaPlayer_->Stop();
+  playback_->Silence();
   SplitJob::Reports reports;
   reports.Progress = [this](int serial, int piece) { SplitProgressed(serial, piece); };
   reports.Ended = [this](int serial, SplitJob::Ending ending, const QString& text) {
@@ -572,13 +502,13 @@ void TMain::StartSplit() {
 }
 
 void TMain::SplitProgressed(int serial, int piece) {
-  if (serial == splitSerial_ && state_ == WindowState::Splitting) {
+  if (serial == splitSerial_ && State() == WindowState::Splitting) {
     ProgressBar->setValue(piece);
   }
 }
 
 void TMain::SplitEnded(int serial, SplitJob::Ending ending, const QString& text) {
-  if (serial != splitSerial_ || state_ != WindowState::Splitting) {
+  if (serial != splitSerial_ || State() != WindowState::Splitting) {
     return;
   }
   split_.reset();
@@ -595,7 +525,7 @@ void TMain::SplitEnded(int serial, SplitJob::Ending ending, const QString& text)
 }
 
 void TMain::CancelSplit() {
-  if (state_ != WindowState::Splitting) {
+  if (State() != WindowState::Splitting) {
     return;
   }
   split_.reset();
@@ -608,116 +538,59 @@ void TMain::Escape_KeyPress() {
 }
 
 void TMain::TrackBarChange() {
-  // While playing, paused or previewing the position belongs to the timers.
-  if (state_ == WindowState::Playing || state_ == WindowState::Paused ||
-      state_ == WindowState::Previewing) {
-    return;
-  }
-  mediaPlayer_->Seek(TrackBar->value());
-  ShowPosition(mediaPlayer_->Position());
+  playback_->TrackBarChange();
 }
 
 void TMain::SetTrackBarPosition(int position) {
-  const int clamped = std::clamp(position, TrackBar->minimum(), TrackBar->maximum());
-  if (clamped == TrackBar->value()) {
-    return;
-  }
-  {
-    const QSignalBlocker quiet(TrackBar);
-    TrackBar->setValue(clamped);
-  }
-  TrackBarChange();
-}
-
-void TMain::SetImage(QToolButton* button, int image) {
-  button->setIcon(QIcon(mediaImages_[static_cast<std::size_t>(image)]));
-  button->setProperty("imageIndex", image);
+  playback_->SetTrackBarPosition(position);
 }
 
 void TMain::Play_TBClick() {
-  Guarded(this, [this] {
-    switch (mediaPlayer_->Mode()) {
-      case PlaybackMode::Stopped:
-        if (TrackBar->value() == TrackBar->maximum()) {
-          SetTrackBarPosition(0);
-        }
-        [[fallthrough]];
-      case PlaybackMode::Open:
-      case PlaybackMode::Paused:
-        mediaPlayer_->Play();
-        Enter(WindowState::Playing);
-        break;
-      default:
-        break;
-    }
-  });
+  Guarded(this, [this] { playback_->Play(); });
 }
 
 void TMain::Pause_TBClick() {
-  Guarded(this, [this] {
-    switch (mediaPlayer_->Mode()) {
-      case PlaybackMode::Playing:
-        mediaPlayer_->Pause();
-        Enter(WindowState::Paused);
-        break;
-      case PlaybackMode::Paused:
-        mediaPlayer_->Play();
-        Enter(WindowState::Playing);
-        break;
-      default:
-        break;
-    }
-  });
+  Guarded(this, [this] { playback_->Pause(); });
 }
 
 void TMain::Stop_TBClick() {
-  Guarded(this, [this] { mediaPlayer_->Stop(); });
+  Guarded(this, [this] { playback_->Stop(); });
 }
 
 void TMain::Start_TBClick() {
-  Guarded(this, [this] { SetTrackBarPosition(0); });
+  Guarded(this, [this] { playback_->ToStart(); });
 }
 
 void TMain::Rew_TBClick() {
-  Guarded(this, [this] { SetTrackBarPosition(TrackBar->value() - figures_.FrameMs); });
+  Guarded(this, [this] { playback_->StepBack(); });
 }
 
 void TMain::FF_TBClick() {
-  Guarded(this, [this] { SetTrackBarPosition(TrackBar->value() + figures_.FrameMs); });
+  Guarded(this, [this] { playback_->StepForward(); });
 }
 
 void TMain::End_TBClick() {
-  Guarded(this, [this] {
-    SetTrackBarPosition(TrackBar->maximum());
-    mediaPlayer_->Stop();
-    mediaPlayer_->Seek(TrackBar->value());
-    ShowPosition(mediaPlayer_->Position());
-  });
+  Guarded(this, [this] { playback_->ToEnd(); });
 }
 
-// Keeps the track bar and the labels with the device while it plays; a track
-// bar moved more than half a second away takes the device with it.
 void TMain::Timer1Timer() {
-  const PlaybackMode mode = mediaPlayer_->Mode();
-  // A device without a file (its open was refused) has nothing to follow.
-  if (mode == PlaybackMode::Stopped || mode == PlaybackMode::NotReady) {
-    Enter(WindowState::Stopped);
-    return;
-  }
-  if (mode == PlaybackMode::Paused) {
-    ShowPosition(TrackBar->value());
-    return;
-  }
-  const std::int32_t device = mediaPlayer_->Position();
-  const std::int32_t wanted = TrackBar->value();
-  if (std::abs(std::int64_t{wanted} - device) > kFollowToleranceMs) {
-    mediaPlayer_->Seek(wanted);
-    ShowPosition(device);
-    mediaPlayer_->Play();
-  } else {
-    SetTrackBarPosition(device);
-    ShowPosition(device);
-  }
+  playback_->Follow();
+}
+
+void TMain::Play3s_TimerTimer() {
+  playback_->PreviewTick();
+}
+
+PlaybackDevice& TMain::MediaPlayer() {
+  return playback_->Device();
+}
+
+std::int32_t TMain::PreviewEnd() const {
+  return playback_->PreviewEnd();
+}
+
+std::int32_t TMain::PreviewReturn() const {
+  return playback_->PreviewReturn();
 }
 
 void TMain::ShowAddOutcome(const AddOutcome& outcome) {
@@ -729,7 +602,7 @@ void TMain::ShowAddOutcome(const AddOutcome& outcome) {
 
 void TMain::AddCurrentFrame_TBClick() {
   Guarded(this, [this] {
-    ShowAddOutcome(breakpoints_->AddCurrentFrame(Frame_LB->text().toStdString()));
+    ShowAddOutcome(breakpoints_->AddCurrentFrame(Media_Pan->FrameText().toStdString()));
   });
 }
 
@@ -772,71 +645,14 @@ void TMain::Deletethisbreakpoint1Click() {
 }
 
 void TMain::Play3Secsbefore1Click() {
-  const BreakpointList& list = breakpoints_->List();
-  if (list.Selected() < 0) {
-    return;
+  if (const BreakpointList& list = breakpoints_->List(); list.Selected() >= 0) {
+    playback_->PreviewBefore(list.Value(list.Selected()));
   }
-  const std::int32_t at =
-      FramesToMSec(list.Value(list.Selected()), figures_.FrameBytes, figures_.Kbps);
-  StartPreview(Saturated(std::max<std::int64_t>(std::int64_t{at} - kPreviewMs, 0)), at);
 }
 
 void TMain::Play3safter1Click() {
-  const BreakpointList& list = breakpoints_->List();
-  if (list.Selected() < 0) {
-    return;
-  }
-  const std::int32_t at =
-      FramesToMSec(list.Value(list.Selected()), figures_.FrameBytes, figures_.Kbps);
-  StartPreview(
-      at, Saturated(std::min<std::int64_t>(std::int64_t{at} + kPreviewMs, mediaPlayer_->Length())));
-}
-
-// Plays from start until the device reaches end, then returns the track bar
-// and the device to where they were.
-void TMain::StartPreview(std::int32_t start, std::int32_t end) {
-  mediaPlayer_->Stop();
-  // What Timer1's next tick would do on seeing the stopped device.
-  if (state_ == WindowState::Playing || state_ == WindowState::Paused) {
-    Enter(WindowState::Stopped);
-  }
-  previewEnd_ = end;
-  previewReturn_ = TrackBar->value();
-  SetTrackBarPosition(start);
-  mediaPlayer_->Seek(TrackBar->value());
-  // A start at the device's end has nothing to play: Play would start over
-  // from 0. The stopped device then ends the preview at the first tick.
-  if (TrackBar->value() < mediaPlayer_->Length()) {
-    try {
-      mediaPlayer_->Play();
-    } catch (...) {
-      // A preview that cannot sound leaves the position where it was.
-      SetTrackBarPosition(previewReturn_);
-      mediaPlayer_->Seek(TrackBar->value());
-      throw;
-    }
-  }
-  Enter(WindowState::Previewing);
-}
-
-void TMain::Play3s_TimerTimer() {
-  const std::int32_t position = mediaPlayer_->Position();
-  SetTrackBarPosition(position);
-  ShowPosition(position);
-  if (position < previewEnd_ && mediaPlayer_->Mode() != PlaybackMode::Stopped) {
-    return;
-  }
-  SetTrackBarPosition(previewReturn_);
-  mediaPlayer_->Seek(TrackBar->value());
-  mediaPlayer_->Stop();
-  Enter(WindowState::Stopped);
-}
-
-// A preview still running when another file is opened or a split starts
-// ends where it is.
-void TMain::EndPreview() {
-  if (state_ == WindowState::Previewing) {
-    Enter(WindowState::Stopped);
+  if (const BreakpointList& list = breakpoints_->List(); list.Selected() >= 0) {
+    playback_->PreviewAfter(list.Value(list.Selected()));
   }
 }
 
@@ -928,15 +744,9 @@ std::int32_t TMain::EndOfFileFrame() const {
   return EndFrameOfFile(sourcePath_, figures_);
 }
 
-// A file is open and the window is neither splitting nor searching.
-bool TMain::FileAtHand() const {
-  return state_ != WindowState::NoFile && state_ != WindowState::Splitting &&
-         state_ != WindowState::Scanning;
-}
-
 void TMain::SaveCueSheet_KeyPress() {
   const BreakpointList& list = breakpoints_->List();
-  if (!FileAtHand() || list.Count() < 2) {
+  if (!state_->FileAtHand() || list.Count() < 2) {
     return;
   }
   if (list.Count() - 1 > cue::kMostTracks) {
@@ -956,11 +766,10 @@ void TMain::SaveCueSheet_KeyPress() {
 }
 
 void TMain::FindSilences_KeyPress() {
-  if (!FileAtHand()) {
+  if (!state_->FileAtHand()) {
     return;
   }
-  EndPreview();
-  mediaPlayer_->Stop();
+  playback_->Silence();
   ProgressBar->setMaximum(kScanSteps);
   ProgressBar->setValue(0);
   SilenceScan::Reports reports;
@@ -976,7 +785,7 @@ void TMain::FindSilences_KeyPress() {
 }
 
 void TMain::StopScan_KeyPress() {
-  if (state_ != WindowState::Scanning) {
+  if (State() != WindowState::Scanning) {
     return;
   }
   scan_.reset();
@@ -984,13 +793,13 @@ void TMain::StopScan_KeyPress() {
 }
 
 void TMain::ScanProgressed(int serial, double fraction) {
-  if (serial == scanSerial_ && state_ == WindowState::Scanning) {
+  if (serial == scanSerial_ && State() == WindowState::Scanning) {
     ProgressBar->setValue(static_cast<int>(fraction * kScanSteps));
   }
 }
 
 void TMain::SilencesFound(int serial, const std::vector<silence::Silence>& silences) {
-  if (serial != scanSerial_ || state_ != WindowState::Scanning) {
+  if (serial != scanSerial_ || State() != WindowState::Scanning) {
     return;
   }
   scan_.reset();
@@ -1002,7 +811,7 @@ void TMain::SilencesFound(int serial, const std::vector<silence::Silence>& silen
 }
 
 void TMain::ScanFailed(int serial, const QString& error) {
-  if (serial != scanSerial_ || state_ != WindowState::Scanning) {
+  if (serial != scanSerial_ || State() != WindowState::Scanning) {
     return;
   }
   scan_.reset();

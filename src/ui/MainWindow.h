@@ -17,6 +17,7 @@
 #include "split/StreamFigures.h"
 #include "ui/Controls.h"
 #include "ui/SplitJob.h"
+#include "ui/WindowState.h"
 
 class QCheckBox;
 class QDragEnterEvent;
@@ -40,12 +41,10 @@ namespace brelvik::ui {
 
 class BreakpointsController;
 class BreakpointsPanel;
+class MediaPanel;
+class PlaybackController;
 class FileDialogs;
 class SilenceScan;
-
-// What the window is doing; the usable panels, the running timers and the
-// transport buttons' images follow from it.
-enum class WindowState { NoFile, Stopped, Playing, Paused, Previewing, Splitting, Scanning };
 
 class TMain final : public QWidget {
   Q_OBJECT
@@ -103,16 +102,16 @@ class TMain final : public QWidget {
   void EndOnSignal();
 
   // State the handlers share, readable for tests.
-  WindowState State() const { return state_; }
+  WindowState State() const { return state_->Get(); }
   const StreamFigures& Figures() const { return figures_; }
   const std::string& SourcePath() const { return sourcePath_; }
   const std::string& SplitTemplate() const { return splitTemplate_; }
   BreakpointList& Breakpoints();
   // Shows the breakpoint list in the list box again after the list changed.
   void ShowBreakpoints();
-  PlaybackDevice& MediaPlayer() { return *mediaPlayer_; }
-  std::int32_t PreviewEnd() const { return previewEnd_; }
-  std::int32_t PreviewReturn() const { return previewReturn_; }
+  PlaybackDevice& MediaPlayer();
+  std::int32_t PreviewEnd() const;
+  std::int32_t PreviewReturn() const;
   // The times that entries from a cue sheet or a silence stand for, which
   // exact cuts use as they are.
   const std::map<std::int32_t, double>& MarkedTimes() const;
@@ -124,9 +123,9 @@ class TMain final : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void CreateControls();
+  void CreateControls(std::unique_ptr<PlaybackDevice> device);
   void CreateInputPanel();
-  void CreateMediaPanel();
+  void CreateMediaPanel(std::unique_ptr<PlaybackDevice> device);
   void CreateAddManPanel();
   void CreateInfoPanel();
   void CreateOutputPanel();
@@ -134,9 +133,6 @@ class TMain final : public QWidget {
   void ConnectBreakPanel();
   void CreateShortcuts();
   void AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyOfTheEntryField);
-  void SetImage(QToolButton* button, int image);
-  void StartPreview(std::int32_t start, std::int32_t end);
-  void EndPreview();
   void ShowAddOutcome(const AddOutcome& outcome);
 
   bool OpenSource(const QString& path);
@@ -144,23 +140,20 @@ class TMain final : public QWidget {
   std::optional<StreamFigures> AnalyseMp3(const QString& path);
   bool TakeMp3(const QString& path, const StreamFigures& figures);
   void ShowOutputTemplate(const std::string& splitTemplate);
-  void ShowPosition(std::int32_t milliseconds);
   void Enter(WindowState state);
+  void ShowState();
   static bool TakeAsCopy(QDropEvent* event);
-  static void SetTimer(QTimer* timer, bool on);
   void StartSplit();
   void SplitProgressed(int serial, int piece);
   void SplitEnded(int serial, SplitJob::Ending ending, const QString& text);
   void CancelSplit();
   bool OpenCueSheet(const QString& path);
   std::int32_t EndOfFileFrame() const;
-  bool FileAtHand() const;
   void ScanProgressed(int serial, double fraction);
   void SilencesFound(int serial, const std::vector<silence::Silence>& silences);
   void ScanFailed(int serial, const QString& error);
 
   std::unique_ptr<TMPEGaudio> analyser_;
-  std::unique_ptr<PlaybackDevice> mediaPlayer_;
   std::unique_ptr<FileDialogs> dialogs_;
   StreamFigures figures_;
   std::string sourcePath_;
@@ -168,18 +161,17 @@ class TMain final : public QWidget {
   BreakpointsController* breakpoints_ = nullptr;
   std::vector<QPixmap> mediaImages_;
   std::vector<QPixmap> addImages_;
-  WindowState state_ = WindowState::NoFile;
+  WindowStateHolder* state_ = nullptr;
+  PlaybackController* playback_ = nullptr;
   std::optional<BusyCursor> busyCursor_;
   bool closeAfterSplit_ = false;
   std::unique_ptr<SplitJob> split_;
   int splitSerial_ = 0;
-  std::int32_t previewEnd_ = 0;
-  std::int32_t previewReturn_ = 0;
   std::unique_ptr<SilenceScan> scan_;
   int scanSerial_ = 0;
 
   QFrame* Input_Pan = nullptr;
-  QFrame* Media_Pan = nullptr;
+  MediaPanel* Media_Pan = nullptr;
   BreakpointsPanel* Break_Pan = nullptr;
   QFrame* AddMan_Pan = nullptr;
   QFrame* Info_Pan = nullptr;
@@ -190,19 +182,6 @@ class TMain final : public QWidget {
   QLabel* Open_Lb = nullptr;
   QToolButton* Open_TB = nullptr;
 
-  QLabel* Time_lb = nullptr;
-  QLabel* Frame_LB = nullptr;
-  QSlider* TrackBar = nullptr;
-  QWidget* Media_ToolBar = nullptr;
-  QToolButton* Play_TB = nullptr;
-  QToolButton* Pause_TB = nullptr;
-  QToolButton* Stop_TB = nullptr;
-  QToolButton* Start_TB = nullptr;
-  QToolButton* Rew_TB = nullptr;
-  QToolButton* FF_TB = nullptr;
-  QToolButton* End_TB = nullptr;
-  QToolButton* AddCurrentFrame_TB = nullptr;
-
   QToolButton* AddManFrame_TB = nullptr;
   QLineEdit* AddMan_Ed = nullptr;
 
@@ -211,9 +190,7 @@ class TMain final : public QWidget {
   QToolButton* Split_Tb = nullptr;
   QToolButton* Output_TB = nullptr;
 
-  QTimer* Timer1 = nullptr;
   QTimer* Open_Timer = nullptr;
-  QTimer* Play3s_Timer = nullptr;
 };
 
 }  // namespace brelvik::ui

@@ -385,6 +385,7 @@ TEST_F(ShortcutTest, ControlOOpensAndControlSSplits) {
   EXPECT_EQ(window_.Figures().FrameTotal, 80);
   Type("40");
   Press(Qt::Key_S, Qt::ControlModifier);
+  WaitForTheSplit(window_);
   EXPECT_EQ(ReadBytes(dir_.File("other-1.mp3")).size(), 40u * 417);
 }
 

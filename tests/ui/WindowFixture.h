@@ -61,16 +61,20 @@ class ScriptedDialogs final : public ui::FileDialogs {
   std::vector<QString>& offered_;
 };
 
-// Clicks the split button and lets the window's events run until the split,
-// which writes its pieces on a thread of its own, has ended.
-inline void SplitAndWait(ui::TMain& window, int timeoutMs = 60000) {
-  window.Split_TbClick();
+// Lets the window's events run until the split, which writes its pieces on a
+// thread of its own, has ended.
+inline void WaitForTheSplit(ui::TMain& window, int timeoutMs = 60000) {
   QElapsedTimer clock;
   clock.start();
   while (window.State() == ui::WindowState::Splitting && clock.elapsed() < timeoutMs) {
     QTest::qWait(2);
   }
   EXPECT_NE(window.State(), ui::WindowState::Splitting) << "the split did not end";
+}
+// Clicks the split button and waits for the split.
+inline void SplitAndWait(ui::TMain& window) {
+  window.Split_TbClick();
+  WaitForTheSplit(window);
 }
 
 class WindowTest : public ::testing::Test {
