@@ -11,10 +11,7 @@ namespace brelvik::ui {
 
 BreakpointsPanel::BreakpointsPanel(QWidget* parent, BreakpointsController& breakpoints)
     : QFrame(parent), breakpoints_(breakpoints) {
-  setObjectName("Break_Pan");
-  setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  setLineWidth(1);
-  setGeometry(2, 127, 117, 145);
+  PlacePanel(this, "Break_Pan", 2, 127, 117, 145);
   Label(this, "Breakpoints_Caption", "Breakpoints List:", SmallCaptionFont(), 8, 6);
   list_ = new BreakpointsListBox(this);
   list_->setObjectName("BreakpointsList");

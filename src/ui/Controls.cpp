@@ -30,13 +30,11 @@ QFont ListFont() {
   return QFont("Arial", 8);
 }
 
-QFrame* Panel(QWidget* parent, const char* name, int left, int top, int width, int height) {
-  auto* panel = new QFrame(parent);
+void PlacePanel(QFrame* panel, const char* name, int left, int top, int width, int height) {
   panel->setObjectName(name);
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   panel->setLineWidth(1);
   panel->setGeometry(left, top, width, height);
-  return panel;
 }
 
 QWidget* ToolBar(QWidget* parent, const char* name, int left, int top, int width, int height) {

@@ -22,7 +22,8 @@ QFont SmallCaptionFont();
 QFont ValueFont();
 QFont ListFont();
 
-QFrame* Panel(QWidget* parent, const char* name, int left, int top, int width, int height);
+// Makes the frame the named sunken panel at its place in the window.
+void PlacePanel(QFrame* panel, const char* name, int left, int top, int width, int height);
 QWidget* ToolBar(QWidget* parent, const char* name, int left, int top, int width, int height);
 QToolButton* ToolButton(QWidget* bar, const char* name, const QPixmap& image, const QString& hint,
                         int left, int top, int width, int height);

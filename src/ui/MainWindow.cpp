@@ -1,25 +1,14 @@
 #include "ui/MainWindow.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
-#include <QFrame>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
 #include <QMimeData>
-#include <QProgressBar>
 #include <QScreen>
 #include <QShortcut>
-#include <QSlider>
-#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -39,6 +28,7 @@
 #include "ui/ErrorReports.h"
 #include "ui/FileDialogs.h"
 #include "ui/MediaPanel.h"
+#include "ui/Panels.h"
 #include "ui/Pictures.h"
 #include "ui/PlaybackController.h"
 #include "ui/SilenceScan.h"
@@ -48,10 +38,6 @@ namespace {
 
 constexpr int kClientWidth = 309;
 constexpr int kClientHeight = 299;
-constexpr int kOpenArrowStart = 160;
-constexpr int kOpenArrowRestart = 150;
-constexpr int kOpenArrowTurn = 195;
-constexpr int kOpenArrowStep = 5;
 // The progress bar's steps while silences are searched for.
 constexpr int kScanSteps = 1000;
 
@@ -96,7 +82,7 @@ TMain::TMain(std::unique_ptr<PlaybackDevice> device, std::unique_ptr<FileDialogs
   state_ = new WindowStateHolder(this);
   connect(state_, &WindowStateHolder::stateChanged, this, &TMain::ShowState);
   CreateControls(std::move(device));
-  CreateTimers();
+  Enter(WindowState::NoFile);
   CreateShortcuts();
   FormCreate();
 }
@@ -109,8 +95,7 @@ TMain::~TMain() {
 void TMain::FormCreate() {
   analyser_ = std::make_unique<TMPEGaudio>();
   setFixedSize(kClientWidth, kClientHeight);
-  Output_Pan->setFixedHeight(22);
-  ProgressBar->move(10, 7);
+  Output_Pan->Settle();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -138,28 +123,17 @@ void TMain::EndOnSignal() {
 }
 
 void TMain::CreateControls(std::unique_ptr<PlaybackDevice> device) {
-  CreateInputPanel();
+  Input_Pan = new SourcePanel(this, mediaImages_[kImageOpen]);
+  connect(Input_Pan, &SourcePanel::OpenClicked, this, &TMain::Open_TBClick);
   CreateMediaPanel(std::move(device));
   Break_Pan = new BreakpointsPanel(this, *breakpoints_);
   ConnectBreakPanel();
-  CreateAddManPanel();
-  CreateInfoPanel();
-  CreateOutputPanel();
-}
-
-void TMain::CreateInputPanel() {
-  Input_Pan = Panel(this, "Input_Pan", 2, 2, 305, 22);
-  FileName_lb = Label(Input_Pan, "FileName_lb", "Source MP3 File", SmallCaptionFont(), 8, 5);
-  // Up to the open button; the arrow beside it goes once a file is open.
-  FileName_lb->setFixedWidth(270);
-  Open_Lb =
-      Label(Input_Pan, "Open_Lb", "Open MP3 file -->", SmallCaptionFont(), kOpenArrowStart, 5);
-  QPalette red = Open_Lb->palette();
-  red.setColor(QPalette::WindowText, Qt::red);
-  Open_Lb->setPalette(red);
-  Open_TB = ToolButton(Input_Pan, "Open_TB", mediaImages_[kImageOpen],
-                       "Select an MP3 file from your computer", 284, 2, 19, 18);
-  connect(Open_TB, &QToolButton::clicked, this, [this] { Open_TBClick(); });
+  AddMan_Pan = new EntryPanel(this, addImages_[kImageAddArrow]);
+  connect(AddMan_Pan, &EntryPanel::AddClicked, this, &TMain::AddManFrame_TBClick);
+  Info_Pan = new InfoPanel(this);
+  Output_Pan = new OutputPanel(this, mediaImages_[kImageSave], mediaImages_[kImageOpen]);
+  connect(Output_Pan, &OutputPanel::SplitClicked, this, &TMain::Split_TbClick);
+  connect(Output_Pan, &OutputPanel::OutputClicked, this, &TMain::Output_TBClick);
 }
 
 void TMain::CreateMediaPanel(std::unique_ptr<PlaybackDevice> device) {
@@ -178,86 +152,6 @@ void TMain::CreateMediaPanel(std::unique_ptr<PlaybackDevice> device) {
   click(&MediaPanel::FFClicked, &TMain::FF_TBClick);
   click(&MediaPanel::EndClicked, &TMain::End_TBClick);
   click(&MediaPanel::AddCurrentFrameClicked, &TMain::AddCurrentFrame_TBClick);
-}
-
-void TMain::CreateAddManPanel() {
-  AddMan_Pan = Panel(this, "AddMan_Pan", 122, 127, 185, 34);
-  QWidget* bar = ToolBar(AddMan_Pan, "AddMan_ToolBar", 8, 6, 32, 23);
-  AddManFrame_TB = ToolButton(bar, "AddManFrame_TB", addImages_[kImageAddArrow], "Add a breakpoint",
-                              0, 0, 23, 22);
-  AddMan_Ed = new QLineEdit(AddMan_Pan);
-  AddMan_Ed->setObjectName("AddMan_Ed");
-  AddMan_Ed->setFont(ListFont());
-  AddMan_Ed->setGeometry(42, 6, 89, 22);
-  AddMan_Ed->installEventFilter(this);
-  connect(AddManFrame_TB, &QToolButton::clicked, this, [this] { AddManFrame_TBClick(); });
-  QLabel* caption = Label(AddMan_Pan, "AddMan_Caption", "Input Frame", SmallCaptionFont(), 138, 4);
-  caption->setGeometry(138, 4, 41, 25);
-  caption->setAlignment(Qt::AlignCenter);
-  caption->setWordWrap(true);
-}
-
-void TMain::CreateInfoPanel() {
-  Info_Pan = Panel(this, "Info_Pan", 122, 164, 185, 108);
-  auto* icon = new QLabel(Info_Pan);
-  icon->setObjectName("Info_Icon");
-  icon->setPixmap(IconPicture());
-  icon->setGeometry(5, 7, 32, 32);
-  QFont titleFont("Arial", 8);
-  titleFont.setBold(true);
-  Label(Info_Pan, "Info_Title", "Brelvik MP3 Splitter 1.0", titleFont, 52, 8);
-  ExactCuts_CB = new QCheckBox("Exact cuts", Info_Pan);
-  ExactCuts_CB->setObjectName("ExactCuts_CB");
-  ExactCuts_CB->setFont(QFont("Arial", 8));
-  ExactCuts_CB->move(45, 24);
-  ExactCuts_CB->adjustSize();
-  ExactCuts_CB->setFocusPolicy(Qt::NoFocus);
-  ExactCuts_CB->setToolTip(
-      "Cut on whole frames where you heard the breakpoints: each piece gets its own header,\n"
-      "the tags with its track number, and plays without a gap or a click at the joins.\n"
-      "Off: each piece is a plain byte range of the file.");
-  auto* rule = new QFrame(Info_Pan);
-  rule->setObjectName("Info_Rule");
-  rule->setGeometry(24, 48, 137, 1);
-  rule->setAutoFillBackground(true);
-  QPalette dark = rule->palette();
-  dark.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-  rule->setPalette(dark);
-  auto* logo = new QLabel(Info_Pan);
-  logo->setObjectName("Info_Logo");
-  logo->setPixmap(LogoPicture());
-  logo->setGeometry(40, 55, 100, 47);
-}
-
-void TMain::CreateOutputPanel() {
-  Output_Pan = Panel(this, "Output_Pan", 2, 275, 305, 22);
-  Output_Lb = Label(Output_Pan, "Output_Lb", "Output MP3 Files", SmallCaptionFont(), 11, 5);
-  Output_Lb->setFixedWidth(250);
-  ProgressBar = new QProgressBar(Output_Pan);
-  ProgressBar->setObjectName("ProgressBar");
-  ProgressBar->setGeometry(10, 7, 241, 8);
-  ProgressBar->setRange(0, 100);
-  ProgressBar->setValue(0);
-  ProgressBar->setTextVisible(false);
-  ProgressBar->hide();
-  Split_Tb = ToolButton(Output_Pan, "Split_Tb", mediaImages_[kImageSave], "Makes split MP3 files",
-                        265, 2, 19, 18);
-  Output_TB = ToolButton(Output_Pan, "Output_TB", mediaImages_[kImageOpen],
-                         "Change name of output MP3 files", 284, 2, 19, 18);
-  connect(Split_Tb, &QToolButton::clicked, this, [this] { Split_TbClick(); });
-  connect(Output_TB, &QToolButton::clicked, this, [this] { Output_TBClick(); });
-}
-
-void TMain::CreateTimers() {
-  const auto timer = [this](const char* name, int interval) {
-    auto* t = new QTimer(this);
-    t->setObjectName(name);
-    t->setInterval(interval);
-    return t;
-  };
-  Open_Timer = timer("Open_Timer", 150);
-  connect(Open_Timer, &QTimer::timeout, this, [this] { Open_TimerTimer(); });
-  Enter(WindowState::NoFile);
 }
 
 void TMain::ConnectBreakPanel() {
@@ -288,8 +182,8 @@ void TMain::CreateShortcuts() {
   AddShortcut(Qt::CTRL | Qt::Key_Right, FF_TB, true);
   AddShortcut(Qt::CTRL | Qt::Key_Home, Start_TB, true);
   AddShortcut(Qt::CTRL | Qt::Key_End, End_TB, true);
-  AddShortcut(Qt::CTRL | Qt::Key_O, Open_TB, false);
-  AddShortcut(Qt::CTRL | Qt::Key_S, Split_Tb, false);
+  AddShortcut(Qt::CTRL | Qt::Key_O, Input_Pan->OpenButton(), false);
+  AddShortcut(Qt::CTRL | Qt::Key_S, Output_Pan->SplitButton(), false);
   const auto hint = [](QToolButton* button, const char* keys) {
     button->setToolTip(button->toolTip() + " (" + keys + ")");
   };
@@ -300,8 +194,8 @@ void TMain::CreateShortcuts() {
   hint(FF_TB, "Ctrl+Right");
   hint(Start_TB, "Ctrl+Home");
   hint(End_TB, "Ctrl+End");
-  hint(Open_TB, "Ctrl+O");
-  hint(Split_Tb, "Ctrl+S");
+  hint(Input_Pan->OpenButton(), "Ctrl+O");
+  hint(Output_Pan->SplitButton(), "Ctrl+S");
 
   const auto key = [this](const QKeySequence& keys, const char* name, void (TMain::*handler)()) {
     auto* shortcut = new QShortcut(keys, this);
@@ -316,7 +210,7 @@ void TMain::CreateShortcuts() {
   auto* remove = new QShortcut(QKeySequence::Delete, this);
   remove->setObjectName("Delete_Shortcut");
   connect(remove, &QShortcut::activated, this, [this] {
-    if (Break_Pan->isEnabled() && !AddMan_Ed->hasFocus() && breakpoints_->List().Selected() >= 0) {
+    if (Break_Pan->isEnabled() && !AddMan_Pan->HasFocus() && breakpoints_->List().Selected() >= 0) {
       Deletethisbreakpoint1Click();
     }
   });
@@ -326,7 +220,7 @@ void TMain::AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyO
   auto* shortcut = new QShortcut(keys, this);
   shortcut->setObjectName(button->objectName() + "_" + keys.toString() + "_Shortcut");
   connect(shortcut, &QShortcut::activated, this, [this, button, keyOfTheEntryField] {
-    if (!button->isEnabled() || (keyOfTheEntryField && AddMan_Ed->hasFocus())) {
+    if (!button->isEnabled() || (keyOfTheEntryField && AddMan_Pan->HasFocus())) {
       return;
     }
     // Space plays when idle, and pauses or resumes while playing or paused.
@@ -346,28 +240,18 @@ void TMain::Enter(WindowState state) {
 // open button and the busy cursor. The transport panel and the playback
 // timers follow the state themselves.
 void TMain::ShowState() {
-  const bool noFile = State() == WindowState::NoFile;
-  const bool busy = state_->Busy();
   // The busy cursor stays for the whole split or search.
-  if (!busy) {
+  if (!state_->Busy()) {
     busyCursor_.reset();
   } else if (!busyCursor_) {
     busyCursor_.emplace();
   }
-  Input_Pan->setEnabled(!busy);
+  Input_Pan->Follow(*state_);
   Media_Pan->Follow(*state_);
-  for (QFrame* panel : {static_cast<QFrame*>(Break_Pan), AddMan_Pan, Output_Pan}) {
-    panel->setEnabled(!noFile && !busy);
-  }
-  ExactCuts_CB->setEnabled(!busy);
-  Output_Lb->setVisible(!busy);
-  ProgressBar->setVisible(busy);
-  Open_Lb->setVisible(noFile);
-  if (!noFile) {
-    Open_Timer->stop();
-  } else if (!Open_Timer->isActive()) {
-    Open_Timer->start();
-  }
+  Break_Pan->setEnabled(state_->FileAtHand());
+  AddMan_Pan->Follow(*state_);
+  Info_Pan->Follow(*state_);
+  Output_Pan->Follow(*state_);
 }
 
 void TMain::ShowBreakpoints() {
@@ -384,16 +268,11 @@ const std::map<std::int32_t, double>& TMain::MarkedTimes() const {
 
 void TMain::ShowOutputTemplate(const std::string& splitTemplate) {
   splitTemplate_ = splitTemplate;
-  Output_Lb->setToolTip(PlainToolTip(FromPath(splitTemplate_)));
-  ShowName(Output_Lb, FromPath(FileNamePart(splitTemplate_)));
+  Output_Pan->ShowTemplate(splitTemplate_);
 }
 
 void TMain::Open_TimerTimer() {
-  int left = Open_Lb->x() + kOpenArrowStep;
-  if (left > kOpenArrowTurn) {
-    left = kOpenArrowRestart;
-  }
-  Open_Lb->move(left, Open_Lb->y());
+  Input_Pan->MoveArrow();
 }
 
 void TMain::Open_TBClick() {
@@ -448,15 +327,13 @@ bool TMain::TakeMp3(const QString& path, const StreamFigures& figures) {
     }
   });
   playback_->EndPreview();
-  Open_Timer->stop();
-  Open_Lb->hide();
+  Input_Pan->HideArrow();
   repaint();
 
   playback_->Load(sourcePath);
 
-  ShowName(FileName_lb, FromPath(FileNamePart(sourcePath)));
+  Input_Pan->ShowSource(FromPath(FileNamePart(sourcePath)), path);
   sourcePath_ = sourcePath;
-  FileName_lb->setToolTip(PlainToolTip(path));
 
   ShowOutputTemplate(MakeTemplate(sourcePath));
   Media_Pan->ShowPosition("00:00:00", "0");
@@ -493,17 +370,17 @@ void TMain::StartSplit() {
   reports.Ended = [this](int serial, SplitJob::Ending ending, const QString& text) {
     SplitEnded(serial, ending, text);
   };
-  SplitOrder order = MakeSplitOrder(*breakpoints_, sourcePath_, splitTemplate_, figures_,
-                                    ExactCuts_CB->isChecked());
+  SplitOrder order =
+      MakeSplitOrder(*breakpoints_, sourcePath_, splitTemplate_, figures_, Info_Pan->ExactCuts());
   closeAfterSplit_ = false;
-  ProgressBar->setMaximum(breakpoints_->List().Count() - 1);
+  Output_Pan->SetProgressRange(breakpoints_->List().Count() - 1);
   Enter(WindowState::Splitting);
   split_ = std::make_unique<SplitJob>(this, ++splitSerial_, std::move(order), std::move(reports));
 }
 
 void TMain::SplitProgressed(int serial, int piece) {
   if (serial == splitSerial_ && State() == WindowState::Splitting) {
-    ProgressBar->setValue(piece);
+    Output_Pan->ShowProgress(piece);
   }
 }
 
@@ -609,31 +486,12 @@ void TMain::AddCurrentFrame_TBClick() {
 void TMain::AddManFrame_TBClick() {
   Guarded(this, [this] {
     ShowAddOutcome(
-        breakpoints_->AddTypedFrame(AddMan_Ed->text().toStdString(), figures_.FrameTotal));
+        breakpoints_->AddTypedFrame(AddMan_Pan->Typed().toStdString(), figures_.FrameTotal));
   });
 }
 
 bool TMain::AddMan_EdKeyPress(const QString& typed) {
-  if (typed.size() != 1) {
-    return true;
-  }
-  const QChar c = typed.front();
-  return c == QChar('\b') || (c >= QChar('0') && c <= QChar('9'));
-}
-
-// Discards typed characters the entry field does not take. Keys that type
-// nothing, and control characters such as the paste shortcut's, pass.
-bool TMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == AddMan_Ed && event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const QString typed = key->text();
-    const bool typesCharacter = typed.size() == 1 && (typed.front().isPrint() || typed == "\b");
-    const bool withCommandKey = key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier);
-    if (typesCharacter && !withCommandKey && !AddMan_EdKeyPress(typed)) {
-      return true;
-    }
-  }
-  return QWidget::eventFilter(watched, event);
+  return EntryPanel::TakesTyped(typed);
 }
 
 void TMain::BreakpointsListMouseDown(const QPoint& globalPosition) {
@@ -770,8 +628,8 @@ void TMain::FindSilences_KeyPress() {
     return;
   }
   playback_->Silence();
-  ProgressBar->setMaximum(kScanSteps);
-  ProgressBar->setValue(0);
+  Output_Pan->SetProgressRange(kScanSteps);
+  Output_Pan->ShowProgress(0);
   SilenceScan::Reports reports;
   reports.Progress = [this](int serial, double fraction) { ScanProgressed(serial, fraction); };
   reports.Found = [this](int serial, const std::vector<silence::Silence>& silences) {
@@ -794,7 +652,7 @@ void TMain::StopScan_KeyPress() {
 
 void TMain::ScanProgressed(int serial, double fraction) {
   if (serial == scanSerial_ && State() == WindowState::Scanning) {
-    ProgressBar->setValue(static_cast<int>(fraction * kScanSteps));
+    Output_Pan->ShowProgress(static_cast<int>(fraction * kScanSteps));
   }
 }
 

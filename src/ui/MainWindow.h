@@ -41,7 +41,11 @@ namespace brelvik::ui {
 
 class BreakpointsController;
 class BreakpointsPanel;
+class EntryPanel;
+class InfoPanel;
 class MediaPanel;
+class OutputPanel;
+class SourcePanel;
 class PlaybackController;
 class FileDialogs;
 class SilenceScan;
@@ -120,16 +124,10 @@ class TMain final : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls(std::unique_ptr<PlaybackDevice> device);
-  void CreateInputPanel();
   void CreateMediaPanel(std::unique_ptr<PlaybackDevice> device);
-  void CreateAddManPanel();
-  void CreateInfoPanel();
-  void CreateOutputPanel();
-  void CreateTimers();
   void ConnectBreakPanel();
   void CreateShortcuts();
   void AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyOfTheEntryField);
@@ -170,27 +168,12 @@ class TMain final : public QWidget {
   std::unique_ptr<SilenceScan> scan_;
   int scanSerial_ = 0;
 
-  QFrame* Input_Pan = nullptr;
+  SourcePanel* Input_Pan = nullptr;
   MediaPanel* Media_Pan = nullptr;
   BreakpointsPanel* Break_Pan = nullptr;
-  QFrame* AddMan_Pan = nullptr;
-  QFrame* Info_Pan = nullptr;
-  QCheckBox* ExactCuts_CB = nullptr;
-  QFrame* Output_Pan = nullptr;
-
-  QLabel* FileName_lb = nullptr;
-  QLabel* Open_Lb = nullptr;
-  QToolButton* Open_TB = nullptr;
-
-  QToolButton* AddManFrame_TB = nullptr;
-  QLineEdit* AddMan_Ed = nullptr;
-
-  QLabel* Output_Lb = nullptr;
-  QProgressBar* ProgressBar = nullptr;
-  QToolButton* Split_Tb = nullptr;
-  QToolButton* Output_TB = nullptr;
-
-  QTimer* Open_Timer = nullptr;
+  EntryPanel* AddMan_Pan = nullptr;
+  InfoPanel* Info_Pan = nullptr;
+  OutputPanel* Output_Pan = nullptr;
 };
 
 }  // namespace brelvik::ui

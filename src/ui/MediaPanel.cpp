@@ -11,10 +11,7 @@ namespace brelvik::ui {
 
 MediaPanel::MediaPanel(QWidget* parent, std::vector<QPixmap> mediaImages, const QPixmap& scissors)
     : QFrame(parent), images_(std::move(mediaImages)) {
-  setObjectName("Media_Pan");
-  setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  setLineWidth(1);
-  setGeometry(2, 27, 305, 97);
+  PlacePanel(this, "Media_Pan", 2, 27, 305, 97);
   Label(this, "Time_Caption", "Time:", SmallCaptionFont(), 12, 8);
   time_ = Label(this, "Time_lb", "00:00:00", ValueFont(), 48, 7);
   time_->setFixedWidth(100);
