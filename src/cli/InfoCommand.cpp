@@ -104,11 +104,14 @@ std::string ReportText(const StreamReport& report) {
 int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
   std::optional<exact::IndexOutcome> exact;
-  if (options.Exact && report.Analysed) {
+  bool exactUnreadable = false;
+  // Exact mode walks the frames itself, whatever the analysis made of the file.
+  if (options.Exact) {
     try {
       exact = exact::IndexStream(options.File);
     } catch (const EStreamError& error) {
       exact = exact::IndexOutcome{std::nullopt, error.Detailed()};
+      exactUnreadable = true;
     }
   }
   if (options.Json) {
@@ -126,13 +129,20 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     out << AlignedLines(lines);
   }
   out.flush();
+  if (exact && !exactUnreadable) {
+    if (!exact->Layout) {
+      err << exact->Refusal << '\n';
+      return kExitRefused;
+    }
+    return kExitSuccess;
+  }
   if (const std::string message = AnalysisMessage(report); !message.empty()) {
     err << message << '\n';
     return AnalysisExitCode(report);
   }
-  if (exact && !exact->Layout) {
+  if (exact) {
     err << exact->Refusal << '\n';
-    return kExitRefused;
+    return kExitUnreadable;
   }
   return kExitSuccess;
 }

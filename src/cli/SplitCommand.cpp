@@ -64,12 +64,6 @@ int SplitAtSheet(const SplitOptions& options, const StreamDetails& details, std:
   if (!sheet) {
     return code;
   }
-  if (options.Exact) {
-    const auto requests = [&](const exact::StreamLayout&) {
-      return ExactRequests{cue::RequestsOfSheet(*sheet), {}};
-    };
-    return RunExactSplit(options, requests, out, err, cue::NamesOfSheet(*sheet));
-  }
   const auto end = EndFrameOrRefuse(details, err);
   if (!end) {
     return kExitRefused;
@@ -93,10 +87,6 @@ int SplitAtSilences(const SplitOptions& options, const StreamDetails& details, s
     err << "Nothing to split: no silences found\n";
     return kExitRefused;
   }
-  if (options.Exact) {
-    const auto requests = [&](const exact::StreamLayout&) { return SilenceRequests(*silences); };
-    return RunExactSplit(options, requests, out, err);
-  }
   const auto end = EndFrameOrRefuse(details, err);
   if (!end) {
     return kExitRefused;
@@ -107,6 +97,42 @@ int SplitAtSilences(const SplitOptions& options, const StreamDetails& details, s
   }
   list.AddCurrentFrame(std::to_string(*end));
   return WritePieces(options, details.Figures.FrameBytes, list, out, err);
+}
+
+// Exact pieces: the frame walk decides what can be cut, not the analysis,
+// whose figures only give frame numbers their times where it took the file.
+int SplitExactly(const SplitOptions& options, const StreamReport& report, std::ostream& out,
+                 std::ostream& err) {
+  ExitCode indexCode = kExitSuccess;
+  const auto layout = IndexOrRefuse(options.File, report, err, indexCode);
+  if (!layout) {
+    return indexCode;
+  }
+  if (options.CueSheet) {
+    int code = kExitSuccess;
+    const auto sheet = SheetFor(options, err, code);
+    if (!sheet) {
+      return code;
+    }
+    return RunExactSplit(options, *layout, {cue::RequestsOfSheet(*sheet), {}}, out, err,
+                         cue::NamesOfSheet(*sheet));
+  }
+  if (options.AtSilences) {
+    int code = kExitSuccess;
+    const auto silences = ScanSilences(options.File, options.Silences, err, code);
+    if (!silences) {
+      return code;
+    }
+    if (silences->empty()) {
+      err << "Nothing to split: no silences found\n";
+      return kExitRefused;
+    }
+    return RunExactSplit(options, *layout, SilenceRequests(*silences), out, err);
+  }
+  const StreamFigures* figures = report.Valid ? &report.Details->Figures : nullptr;
+  return RunExactSplit(options, *layout,
+                       ExactRequestsOf(options.Breakpoints, options.ToEnd, figures, *layout), out,
+                       err);
 }
 
 }  // namespace
@@ -168,11 +194,11 @@ std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& te
 
 int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
+  if (options.Exact) {
+    return SplitExactly(options, report, out, err);
+  }
   if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
     err << AnalysisMessage(report) << '\n';
-    if (options.Exact && code == kExitRefused) {
-      ExplainExactRefusal(options.File, err);
-    }
     return code;
   }
   const StreamDetails& details = *report.Details;
@@ -181,12 +207,6 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
   }
   if (options.AtSilences) {
     return SplitAtSilences(options, details, out, err);
-  }
-  if (options.Exact) {
-    const auto requests = [&](const exact::StreamLayout& layout) {
-      return ExactRequestsOf(options.Breakpoints, options.ToEnd, details.Figures, layout);
-    };
-    return RunExactSplit(options, requests, out, err);
   }
   const auto list = ListOfArguments(options.Breakpoints, options.ToEnd, details, err);
   if (!list) {
