@@ -66,7 +66,7 @@ void AddExactJson(const exact::IndexOutcome& outcome, nlohmann::ordered_json& js
   json["audio_end"] = l.AudioEnd;
   json["tags_before"] = TagsJson(l.LeadingTags);
   json["tags_after"] = TagsJson(l.TrailingTags);
-  const std::string warning = exact::JoinWarning(l.Format);
+  const std::string warning = exact::JoinWarning(l);
   json["sample_exact_joins"] = warning.empty();
   if (!warning.empty()) {
     json["join_warning"] = warning;
@@ -79,7 +79,7 @@ std::vector<std::pair<std::string, std::string>> ExactLines(const exact::IndexOu
   }
   const exact::StreamLayout& l = *outcome.Layout;
   const auto exactMs = std::llround(l.DurationSecs() * 1000.0);
-  const std::string warning = exact::JoinWarning(l.Format);
+  const std::string warning = exact::JoinWarning(l);
   return {
       {"Audio frames", std::to_string(l.AudioFrames)},
       {"Sample rate", std::to_string(l.SampleRate) + " Hz"},

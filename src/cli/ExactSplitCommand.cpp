@@ -107,7 +107,7 @@ int RunExactSplit(const SplitOptions& options, const exact::StreamLayout& layout
     err << plan.Refusal << '\n';
     return kExitRefused;
   }
-  if (const std::string warning = exact::JoinWarning(layout.Format); !warning.empty()) {
+  if (const std::string warning = exact::JoinWarning(layout); !warning.empty()) {
     err << "Warning: " << warning << '\n';
   }
   const std::string splitTemplate = TemplateOf(options);

@@ -245,13 +245,31 @@ void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const
 
 std::string JoinWarning(const FrameHeader& format) {
   if (format.LayerIndex == kLayerIII) {
-    return {};
+    if (format.VersionIndex == kVersionMpeg1 || format.ChannelMode != kChannelModeMono) {
+      return {};
+    }
+    return "Exact pieces of this file may not join sample for sample: in MPEG 2 and 2.5 mono "
+           "streams libmpg123 rounds a few samples after some joins one step differently "
+           "(too little to hear)";
   }
   const std::string layer = format.LayerIndex == kLayerI ? "Layer I" : "Layer II";
   return "Exact pieces of this file will not join sample for sample: " + layer +
          " has no header frame that decoders honour, so each piece after the first starts "
          "from a fresh synthesis filter, and its first 480 samples differ from the source's "
          "(a click can be heard at each join)";
+}
+
+std::string JoinWarning(const StreamLayout& layout) {
+  if (std::string warning = JoinWarning(layout.Format); !warning.empty()) {
+    return warning;
+  }
+  if (layout.StereoAfterMono) {
+    return "Exact pieces of this file may not join sample for sample: its audio goes from mono "
+           "back to stereo, where decoders take up the second channel with what they kept of it "
+           "from before, which a piece that starts in the mono stretch does not hold (a few "
+           "hundred samples of one channel can differ)";
+  }
+  return {};
 }
 
 }  // namespace brelvik::exact

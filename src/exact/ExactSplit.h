@@ -39,5 +39,7 @@ void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const
 // Why the pieces of a stream in this format cannot join sample for sample,
 // where they cannot; empty where they do.
 std::string JoinWarning(const FrameHeader& format);
+// The same for the stream the walk found.
+std::string JoinWarning(const StreamLayout& layout);
 
 }  // namespace brelvik::exact

@@ -182,6 +182,9 @@ class Indexer {
     }
     layout_.VariableRate =
         layout_.VariableRate || frame.Header.BitRateIndex != layout_.Format.BitRateIndex;
+    const bool mono = frame.Header.ChannelMode == kChannelModeMono;
+    layout_.StereoAfterMono = layout_.StereoAfterMono || (sawMono_ && !mono);
+    sawMono_ = sawMono_ || mono;
     // An "Info" or "Xing" frame among the audio: where a second file begins.
     if (laterHeaderFrame_ < 0) {
       const HeaderFrameKind kind = ReadHeaderFrame(frame.Bytes, frame.Header).Kind;
@@ -218,6 +221,7 @@ class Indexer {
   std::int64_t size_;
   StreamLayout layout_;
   std::int64_t laterHeaderFrame_ = -1;
+  bool sawMono_ = false;
 };
 
 }  // namespace

@@ -45,6 +45,9 @@ struct StreamLayout {
   std::int64_t AudioFrames = 0;
   bool VariableRate = false;   // a "Xing" header, or frames of more than one bit rate
   int FirstMainDataBegin = 0;  // of the first audio frame
+  // Stereo frames follow mono ones: decoders take up the second channel there
+  // with what they kept of it from before the mono frames.
+  bool StereoAfterMono = false;
 
   // The decoded stream as libmpg123 plays it with gapless decoding: the
   // decoder's output samples (counted from the first audio frame, 0

@@ -5,6 +5,8 @@
 
 #include "ExactTestSupport.h"
 #include "TempDir.h"
+#include "exact/ExactSplit.h"
+#include "exact/FrameFacts.h"
 #include "exact/StreamLayout.h"
 
 namespace brelvik::exact {
@@ -156,6 +158,36 @@ TEST_P(ExactStreamEnds, RefuseOnlyAudioThatCannotBeWalked) {
     EXPECT_TRUE(outcome.Refusal.starts_with("Exact cuts cannot be made in " + path_ + ": "));
     EXPECT_NE(outcome.Refusal.find(refusal), std::string::npos) << outcome.Refusal;
   }
+}
+
+// Decoders take up a second channel that comes back with what they kept of
+// it, which a piece that starts in between cannot hold.
+TEST_F(ExactIndexStream, WarnsOfJoinsWhereStereoFollowsMono) {
+  HeaderFields mono = kMpeg1;
+  mono.ChannelMode = 3;
+  for (const bool monoFirst : {false, true}) {
+    StreamBuilder stream;
+    stream.Frames(monoFirst ? mono : kMpeg1, 20).Frames(monoFirst ? kMpeg1 : mono, 20);
+    const IndexOutcome outcome = Index(stream);
+    ASSERT_TRUE(outcome.Layout) << outcome.Refusal;
+    EXPECT_EQ(JoinWarning(*outcome.Layout).empty(), !monoFirst) << JoinWarning(*outcome.Layout);
+  }
+}
+
+TEST(ExactJoinWarning, NamesTheFormatsWhoseJoinsAreNotSampleExact) {
+  const auto warns = [](HeaderFields fields) {
+    const auto raw = brelvik::testing::HeaderBytesOf(fields);
+    FrameHeader header;
+    EXPECT_TRUE(ReadHeader(raw, header));
+    return !JoinWarning(header).empty();
+  };
+  EXPECT_FALSE(warns(kMpeg1));
+  EXPECT_FALSE(warns({3, 1, 9, 0, false, false, 3}));  // MPEG 1 mono
+  EXPECT_FALSE(warns(kMpeg2));
+  EXPECT_TRUE(warns({2, 1, 8, 0, false, false, 3}));  // MPEG 2 mono
+  EXPECT_TRUE(warns({0, 1, 3, 0, false, false, 3}));  // MPEG 2.5 mono
+  EXPECT_TRUE(warns({3, 2, 9, 0}));                   // Layer II
+  EXPECT_TRUE(warns({3, 3, 9, 0}));                   // Layer I
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, ExactStreamEnds, ::testing::ValuesIn(kEnds), CaseName());
