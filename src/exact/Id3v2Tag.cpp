@@ -44,8 +44,13 @@ std::vector<char32_t> CodePoints(const std::string& text) {
   std::vector<char32_t> points;
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<std::uint8_t>(text[i]);
-    const int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    char32_t point = length == 1 ? lead : lead & (0x7F >> length);
+    const int length = lead < 0x80    ? 1
+                       : lead > 0xF4  ? 0
+                       : lead >= 0xF0 ? 4
+                       : lead >= 0xE0 ? 3
+                       : lead >= 0xC2 ? 2
+                                      : 0;
+    char32_t point = length == 1 ? lead : static_cast<char32_t>(lead & (0x7F >> length));
     bool valid = length > 0 && i + static_cast<std::size_t>(length) <= text.size();
     for (int k = 1; valid && k < length; ++k) {
       const auto next = static_cast<std::uint8_t>(text[i + static_cast<std::size_t>(k)]);
