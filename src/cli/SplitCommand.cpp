@@ -76,16 +76,25 @@ int SplitAtSheet(const SplitOptions& options, const StreamDetails& details, std:
   return WritePieces(options, details.Figures.FrameBytes, list, out, err);
 }
 
+// The file's silences, or nothing with the reason on err and the exit code
+// in `code` (none found is a refusal).
+std::optional<std::vector<silence::Silence>> SilencesToSplitAt(const SplitOptions& options,
+                                                               std::ostream& err, int& code) {
+  auto silences = ScanSilences(options.File, options.Silences, err, code);
+  if (silences && silences->empty()) {
+    err << "Nothing to split: no silences found\n";
+    code = kExitRefused;
+    return std::nullopt;
+  }
+  return silences;
+}
+
 int SplitAtSilences(const SplitOptions& options, const StreamDetails& details, std::ostream& out,
                     std::ostream& err) {
   int code = kExitSuccess;
-  const auto silences = ScanSilences(options.File, options.Silences, err, code);
+  const auto silences = SilencesToSplitAt(options, err, code);
   if (!silences) {
     return code;
-  }
-  if (silences->empty()) {
-    err << "Nothing to split: no silences found\n";
-    return kExitRefused;
   }
   const auto end = EndFrameOrRefuse(details, err);
   if (!end) {
@@ -119,13 +128,9 @@ int SplitExactly(const SplitOptions& options, const StreamReport& report, std::o
   }
   if (options.AtSilences) {
     int code = kExitSuccess;
-    const auto silences = ScanSilences(options.File, options.Silences, err, code);
+    const auto silences = SilencesToSplitAt(options, err, code);
     if (!silences) {
       return code;
-    }
-    if (silences->empty()) {
-      err << "Nothing to split: no silences found\n";
-      return kExitRefused;
     }
     return RunExactSplit(options, *layout, SilenceRequests(*silences), out, err);
   }
