@@ -7,8 +7,8 @@
 #include "cli/BreakpointText.h"
 #include "cli/PieceReport.h"
 #include "exact/ExactSplit.h"
+#include "io/StreamError.h"
 #include "split/BreakpointList.h"
-#include "split/FileStreams.h"
 #include "split/IntegerText.h"
 
 namespace brelvik {
@@ -113,8 +113,9 @@ int RunExactSplit(const SplitOptions& options, const exact::StreamLayout& layout
   const std::string splitTemplate = TemplateOf(options);
   return ReportPieces(splitTemplate, plan.Plan->Pieces(), options.ProgressBar, out, err,
                       [&](const SplitProgress& progress) {
-                        exact::SplitExact(options.File, layout, *plan.Plan, splitTemplate, progress,
-                                          names);
+                        InputFile source(options.File);
+                        exact::SplitExact(source, layout, *plan.Plan, splitTemplate, progress,
+                                          names, PolicyOf(options));
                       });
 }
 

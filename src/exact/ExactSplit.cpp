@@ -29,9 +29,10 @@ struct PieceSetting {
 // One piece being written.
 class ExactPiece {
  public:
-  ExactPiece(const std::string& name, SourceWindow& window, const StreamLayout& layout,
-             const PieceTags& tags, const Bytes& sourceHeader, const PieceSetting& setting)
-      : writer_(name),
+  ExactPiece(const std::string& name, const WritePolicy& policy, SourceWindow& window,
+             const StreamLayout& layout, const PieceTags& tags, const Bytes& sourceHeader,
+             const PieceSetting& setting)
+      : writer_(name, policy),
         window_(window),
         layout_(layout),
         tags_(tags),
@@ -177,15 +178,14 @@ std::int64_t LengthMs(const StreamLayout& layout, const CutPlan& plan, int piece
 
 }  // namespace
 
-void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const CutPlan& plan,
+void SplitExact(InputFile& file, const StreamLayout& layout, const CutPlan& plan,
                 const std::string& splitTemplate, const SplitProgress& progress,
-                const std::vector<PieceNames>& names) {
+                const std::vector<PieceNames>& names, WritePolicy alsoRead) {
   const int pieces = plan.Pieces();
   if (pieces < 1) {
     return;
   }
-  RefuseUnsafePieces(sourcePath, splitTemplate, pieces);
-  InputFile file(sourcePath);
+  const WritePolicy policy = PolicyForPieces(file, std::move(alsoRead), splitTemplate, pieces);
   const PieceTags tags(
       [&file](std::int64_t offset, std::span<std::uint8_t> buffer) { file.ReadAt(offset, buffer); },
       layout);
@@ -214,13 +214,13 @@ void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const
   for (std::int64_t index = 0; piece < pieces; ++index) {
     const auto frame = walker.Next();
     if (!frame) {
-      throw EStreamError("Stream read error", sourcePath,
+      throw EStreamError("Stream read error", file.Path(),
                          "the file has changed while it was split");
     }
     if (index == setting.Recipe.FirstFrame) {
       setting.FirstHeader = priming.FirstHeader(setting.Recipe, *frame);
-      current = std::make_unique<ExactPiece>(PieceName(splitTemplate, piece + 1), window, layout,
-                                             tags, sourceHeader, setting);
+      current = std::make_unique<ExactPiece>(PieceName(splitTemplate, piece + 1), policy, window,
+                                             layout, tags, sourceHeader, setting);
       for (const Bytes& before : priming.Frames(setting.Recipe, *frame)) {
         current->AddFrame(before);
       }

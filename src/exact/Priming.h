@@ -11,7 +11,7 @@
 #include "exact/FrameWalker.h"
 #include "exact/PieceRecipe.h"
 #include "exact/TagBytes.h"
-#include "split/FileStreams.h"
+#include "io/InputFile.h"
 
 namespace brelvik::exact {
 

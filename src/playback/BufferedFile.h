@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "io/FileDescriptor.h"
+
 namespace brelvik::playback {
 
 class BufferedFile {
@@ -22,7 +24,7 @@ class BufferedFile {
   BufferedFile(const BufferedFile&) = delete;
   BufferedFile& operator=(const BufferedFile&) = delete;
 
-  bool Valid() const { return fd_ >= 0; }
+  bool Valid() const { return fd_.Valid(); }
   int OpenError() const { return openError_; }
 
   // Like read(2): the number of bytes copied (0 at the end), or -1.
@@ -33,8 +35,10 @@ class BufferedFile {
  private:
   // Fills the buffer from the current position; the read(2) result.
   ssize_t Refill();
+  // Like pread(2), but as many bytes as the file holds there.
+  ssize_t ReadAt(void* out, std::size_t count, off_t offset) const;
 
-  int fd_ = -1;
+  FileDescriptor fd_;
   int openError_ = 0;
   off_t size_ = 0;
   off_t position_ = 0;

@@ -169,7 +169,8 @@ class OddFiles : public ::testing::TestWithParam<OddFile> {
     const PlanOutcome plan = PlanCuts(layout_, requests);
     ASSERT_TRUE(plan.Plan) << plan.Refusal;
     const std::string pieceTemplate = dir_.File("piece-%track%.mp3");
-    SplitExact(source_, layout_, *plan.Plan, pieceTemplate, {});
+    InputFile file(source_);
+    SplitExact(file, layout_, *plan.Plan, pieceTemplate, {});
     for (int k = 1; k <= plan.Plan->Pieces(); ++k) {
       pieces_.push_back(PieceName(pieceTemplate, k));
     }

@@ -174,7 +174,8 @@ class TaggedPieces : public ::testing::TestWithParam<TaggedSource> {
     }
     const PlanOutcome plan = PlanCuts(layout_, requests);
     ASSERT_TRUE(plan.Plan) << plan.Refusal;
-    SplitExact(path_, layout_, *plan.Plan, dir_.File("piece-%track%.mp3"), {});
+    InputFile file(path_);
+    SplitExact(file, layout_, *plan.Plan, dir_.File("piece-%track%.mp3"), {});
     for (int k = 1; k <= plan.Plan->Pieces(); ++k) {
       pieces_.push_back(PieceName(dir_.File("piece-%track%.mp3"), k));
     }
@@ -266,7 +267,8 @@ TEST(TaggedPiecesReadBack, GiveTheTrackNumberInEveryKindOfTagThatHoldsOne) {
   const PlanOutcome plan =
       PlanCuts(*index.Layout, {{0, "0"}, {1500, "1.5"}, {kEndOfStream, "end"}});
   ASSERT_TRUE(plan.Plan) << plan.Refusal;
-  SplitExact(path, *index.Layout, *plan.Plan, dir.File("piece-%track%.mp3"), {});
+  InputFile file(path);
+  SplitExact(file, *index.Layout, *plan.Plan, dir.File("piece-%track%.mp3"), {});
   for (int k = 1; k <= 2; ++k) {
     TagLib::MPEG::File piece(dir.File("piece-" + std::to_string(k) + ".mp3").c_str());
     ASSERT_TRUE(piece.hasID3v2Tag() && piece.hasAPETag() && piece.hasID3v1Tag());
