@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <vector>
 
 namespace brelvik::exact {
 namespace {
@@ -38,9 +40,9 @@ bool IsIdCharacter(std::uint8_t c) {
   return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// Code points of UTF-8 text; a byte that starts no valid sequence stands for
-// U+FFFD.
-std::vector<char32_t> CodePoints(const std::string& text) {
+// Code points of UTF-8 text; none where it is no UTF-8 (an overlong form, a
+// surrogate, a sequence cut short).
+std::optional<std::vector<char32_t>> CodePoints(const std::string& text) {
   std::vector<char32_t> points;
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<std::uint8_t>(text[i]);
@@ -59,16 +61,20 @@ std::vector<char32_t> CodePoints(const std::string& text) {
     }
     const char32_t least = length == 4 ? 0x10000 : length == 3 ? 0x800 : 0;
     valid = valid && point >= least && point <= 0x10FFFF && (point < 0xD800 || point > 0xDFFF);
-    points.push_back(valid ? point : 0xFFFD);
-    i += valid ? static_cast<std::size_t>(length) : 1;
+    if (!valid) {
+      return std::nullopt;
+    }
+    points.push_back(point);
+    i += static_cast<std::size_t>(length);
   }
   return points;
 }
 
-// A text frame's body: version 2.4 takes UTF-8, the older ones Latin-1 where
-// it holds the text and UTF-16 with a byte order mark where it does not.
+// A text frame's body for UTF-8 text: version 2.4 takes UTF-8, the older ones
+// Latin-1 where it holds the text and UTF-16 with a byte order mark where it
+// does not.
 Bytes TextBody(int version, const std::string& text) {
-  const std::vector<char32_t> points = CodePoints(text);
+  const std::vector<char32_t> points = CodePoints(text).value();
   const bool ascii = std::all_of(points.begin(), points.end(), [](char32_t p) { return p < 0x80; });
   const bool latin1 =
       std::all_of(points.begin(), points.end(), [](char32_t p) { return p < 0x100; });
@@ -269,7 +275,8 @@ std::vector<Id3v2Tag::Edit> Id3v2Tag::EditsFor(const PieceTrack& track) const {
   for (std::size_t field = 0; field < kTagFields; ++field) {
     const auto kind = static_cast<TagField>(field);
     const bool adds = main_ && kind != TagField::Length;
-    if (texts[field].empty() || (!fields_[field] && !adds)) {
+    // A name that is no UTF-8 cannot be written as it is: the source's stays.
+    if (texts[field].empty() || !CodePoints(texts[field]) || (!fields_[field] && !adds)) {
       continue;
     }
     edits.push_back({fields_[field], NewFrame(kind, texts[field])});

@@ -85,6 +85,17 @@ TEST_P(NamedPieces, LeaveTheSourcesNamesWhereTheyAreEmpty) {
   EXPECT_EQ(tag.AlbumArtist, "The Band");
 }
 
+// Names that are no UTF-8 (an overlong "/", a surrogate, a byte cut short)
+// cannot be written as they are: the source's own names stay.
+TEST_P(NamedPieces, KeepTheSourcesNamesForTextsThatAreNoUtf8) {
+  const PieceNames names{"a\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "The Band"};
+  const ReadBack tag = Read(Renumbered(TagOf(GetParam()), 1, 2, names));
+  EXPECT_EQ(tag.Title, "Whole Concert");
+  EXPECT_EQ(tag.Artist, "Source Artist");
+  EXPECT_EQ(tag.Album, "Source Album");
+  EXPECT_EQ(tag.AlbumArtist, "The Band");
+}
+
 INSTANTIATE_TEST_SUITE_P(Versions, NamedPieces,
                          ::testing::Values(TagLib::ID3v2::v3, TagLib::ID3v2::v4));
 
