@@ -6,6 +6,7 @@
 
 #include "cli/BreakpointText.h"
 #include "cli/PieceReport.h"
+#include "cli/PrintLine.h"
 #include "exact/ExactSplit.h"
 #include "io/StreamError.h"
 #include "split/BreakpointList.h"
@@ -78,12 +79,12 @@ std::optional<exact::StreamLayout> IndexOrRefuse(const std::string& path,
   try {
     index = exact::IndexStream(path);
   } catch (const EStreamError& error) {
-    err << (report.Analysed ? error.Detailed() : AnalysisMessage(report)) << '\n';
+    PrintLine(err, report.Analysed ? error.Detailed() : AnalysisMessage(report));
     code = kExitUnreadable;
     return std::nullopt;
   }
   if (!index.Layout) {
-    err << index.Refusal << '\n';
+    PrintLine(err, index.Refusal);
     code = kExitRefused;
     return std::nullopt;
   }
@@ -95,20 +96,20 @@ int RunExactSplit(const SplitOptions& options, const exact::StreamLayout& layout
                   const ExactRequests& requests, std::ostream& out, std::ostream& err,
                   const std::vector<exact::PieceNames>& names) {
   if (!requests.Refusal.empty()) {
-    err << requests.Refusal << '\n';
+    PrintLine(err, requests.Refusal);
     return kExitRefused;
   }
   if (requests.Requests.size() < 2) {
-    err << "Nothing to split: give at least one breakpoint after frame 0, or --to-end\n";
+    PrintLine(err, "Nothing to split: give at least one breakpoint after frame 0, or --to-end");
     return kExitRefused;
   }
   const exact::PlanOutcome plan = exact::PlanCuts(layout, requests.Requests);
   if (!plan.Plan) {
-    err << plan.Refusal << '\n';
+    PrintLine(err, plan.Refusal);
     return kExitRefused;
   }
   if (const std::string warning = exact::JoinWarning(layout); !warning.empty()) {
-    err << "Warning: " << warning << '\n';
+    PrintLine(err, "Warning: " + warning);
   }
   const std::string splitTemplate = TemplateOf(options);
   return ReportPieces(splitTemplate, plan.Plan->Pieces(), options.ProgressBar, out, err,

@@ -10,6 +10,7 @@
 #include "cli/BreakpointText.h"
 #include "cli/ExactReport.h"
 #include "cli/ExitCodes.h"
+#include "cli/PrintLine.h"
 #include "io/StreamError.h"
 
 namespace brelvik {
@@ -81,7 +82,7 @@ std::string AlignedLines(const Lines& lines) {
   }
   std::ostringstream text;
   for (const auto& [label, value] : lines) {
-    text << label << ':' << std::string(width + 2 - label.size(), ' ') << value << '\n';
+    PrintLine(text, label + ':' + std::string(width + 2 - label.size(), ' ') + value);
   }
   return text.str();
 }
@@ -131,17 +132,17 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
   out.flush();
   if (exact && !exactUnreadable) {
     if (!exact->Layout) {
-      err << exact->Refusal << '\n';
+      PrintLine(err, exact->Refusal);
       return kExitRefused;
     }
     return kExitSuccess;
   }
   if (const std::string message = AnalysisMessage(report); !message.empty()) {
-    err << message << '\n';
+    PrintLine(err, message);
     return AnalysisExitCode(report);
   }
   if (exact) {
-    err << exact->Refusal << '\n';
+    PrintLine(err, exact->Refusal);
     return kExitUnreadable;
   }
   return kExitSuccess;

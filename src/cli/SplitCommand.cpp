@@ -8,6 +8,7 @@
 #include "cli/ExactSplitCommand.h"
 #include "cli/ExitCodes.h"
 #include "cli/PieceReport.h"
+#include "cli/PrintLine.h"
 #include "cli/SilencesCommand.h"
 #include "cli/StreamReport.h"
 #include "cue/CueBreakpoints.h"
@@ -34,14 +35,14 @@ std::optional<cue::CueSheet> SheetFor(const SplitOptions& options, std::ostream&
   code = kExitRefused;
   const cue::CueOutcome outcome = cue::ReadCueSheet(*options.CueSheet);
   if (!outcome.Sheet) {
-    err << outcome.Refusal << '\n';
+    PrintLine(err, outcome.Refusal);
     code = outcome.Unreadable ? kExitUnreadable : kExitRefused;
     return std::nullopt;
   }
   if (const std::string refusal =
           cue::RefusalForAudio(*options.CueSheet, *outcome.Sheet, options.File);
       !refusal.empty()) {
-    err << refusal << '\n';
+    PrintLine(err, refusal);
     return std::nullopt;
   }
   return outcome.Sheet;
@@ -71,7 +72,7 @@ int SplitAtSheet(const SplitOptions& options, const StreamDetails& details, std:
   }
   BreakpointList list;
   if (const auto refusal = cue::FillList(*sheet, details.Figures, *end, list)) {
-    err << *refusal << '\n';
+    PrintLine(err, *refusal);
     return kExitRefused;
   }
   return WritePieces(options, details.Figures.FrameBytes, list, out, err);
@@ -193,7 +194,7 @@ std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& te
                                               const StreamDetails& details, std::ostream& err) {
   BreakpointList list;
   if (const auto refusal = AddBreakpoints(texts, details.Figures, list)) {
-    err << *refusal << '\n';
+    PrintLine(err, *refusal);
     return std::nullopt;
   }
   if (toEnd) {
@@ -212,7 +213,7 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
     return SplitExactly(options, report, out, err);
   }
   if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
-    err << AnalysisMessage(report) << '\n';
+    PrintLine(err, AnalysisMessage(report));
     return code;
   }
   const StreamDetails& details = *report.Details;
@@ -227,7 +228,7 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
     return kExitRefused;
   }
   if (list->Count() < 2) {
-    err << "Nothing to split: give at least one breakpoint after frame 0, or --to-end\n";
+    PrintLine(err, "Nothing to split: give at least one breakpoint after frame 0, or --to-end");
     return kExitRefused;
   }
   return WritePieces(options, details.Figures.FrameBytes, *list, out, err);

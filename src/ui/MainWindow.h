@@ -145,6 +145,8 @@ class TMain final : public QWidget {
 
   bool OpenSource(const QString& path);
   bool OpenMp3(const QString& path);
+  std::optional<StreamFigures> AnalyseMp3(const QString& path);
+  bool TakeMp3(const QString& path, const StreamFigures& figures);
   void ShowOutputTemplate(const std::string& splitTemplate);
   static void ShowName(QLabel* label, const QString& name);
   void ShowPosition(std::int32_t milliseconds);
@@ -155,7 +157,7 @@ class TMain final : public QWidget {
   std::string SplitExactPieces(InputFile& source, const SplitProgress& progress);
   WritePolicy AlsoRead() const;
   bool OpenCueSheet(const QString& path);
-  void TakeSheet(const cue::CueSheet& sheet);
+  void TakeSheet(const cue::CueSheet& sheet, const BreakpointList& list);
   std::int32_t EndOfFileFrame() const;
   bool FileAtHand() const;
   void ScanProgressed(int serial, double fraction);
