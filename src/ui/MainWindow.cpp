@@ -339,6 +339,7 @@ bool TMain::TakeMp3(const QString& path, const StreamFigures& figures) {
   Media_Pan->ShowPosition("00:00:00", "0");
   figures_ = figures;
   breakpoints_->Reset(figures_);
+  Info_Pan->ShowExactWarning(exact::JoinWarning(analyser_->FirstFrame()));
   Enter(WindowState::Stopped);
   return true;
 }

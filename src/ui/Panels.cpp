@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 
@@ -139,6 +140,12 @@ InfoPanel::InfoPanel(QWidget* parent) : QFrame(parent) {
       "Cut on whole frames where you heard the breakpoints: each piece gets its own header,\n"
       "the tags with its track number, and plays without a gap or a click at the joins.\n"
       "Off: each piece is a plain byte range of the file.");
+  exactWarning_ = new QLabel(this);
+  exactWarning_->setObjectName("ExactWarning_Lb");
+  exactWarning_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(12, 12));
+  exactWarning_->setGeometry(exactCuts_->geometry().right() + 3,
+                             exactCuts_->geometry().center().y() - 6, 12, 12);
+  exactWarning_->hide();
   auto* rule = new QFrame(this);
   rule->setObjectName("Info_Rule");
   rule->setGeometry(24, 48, 137, 1);
@@ -150,6 +157,11 @@ InfoPanel::InfoPanel(QWidget* parent) : QFrame(parent) {
   logo->setObjectName("Info_Logo");
   logo->setPixmap(LogoPicture());
   logo->setGeometry(40, 55, 100, 47);
+}
+
+void InfoPanel::ShowExactWarning(const std::string& warning) {
+  exactWarning_->setToolTip(QString::fromStdString(warning));
+  exactWarning_->setVisible(!warning.empty());
 }
 
 bool InfoPanel::ExactCuts() const {

@@ -72,10 +72,14 @@ class InfoPanel final : public QFrame {
  public:
   explicit InfoPanel(QWidget* parent);
   bool ExactCuts() const;
+  // The mark beside "Exact cuts" that says, in its tool tip, why exact
+  // pieces of the open file cannot join sample for sample; hidden where they can.
+  void ShowExactWarning(const std::string& warning);
   void Follow(const WindowStateHolder& state);
 
  private:
   QCheckBox* exactCuts_ = nullptr;
+  QLabel* exactWarning_ = nullptr;
 };
 
 // The output template's name, or the progress bar while the window is busy;
