@@ -105,11 +105,14 @@ std::string ReportText(const StreamReport& report) {
 int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
   std::optional<exact::IndexOutcome> exact;
-  if (options.Exact && report.Analysed) {
+  bool exactUnreadable = false;
+  // Exact mode walks the frames itself, whatever the analysis made of the file.
+  if (options.Exact) {
     try {
       exact = exact::IndexStream(options.File);
     } catch (const EStreamError& error) {
       exact = exact::IndexOutcome{std::nullopt, error.Detailed()};
+      exactUnreadable = true;
     }
   }
   if (options.Json) {
@@ -127,13 +130,20 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     out << AlignedLines(lines);
   }
   out.flush();
+  if (exact && !exactUnreadable) {
+    if (!exact->Layout) {
+      PrintLine(err, exact->Refusal);
+      return kExitRefused;
+    }
+    return kExitSuccess;
+  }
   if (const std::string message = AnalysisMessage(report); !message.empty()) {
     PrintLine(err, message);
     return AnalysisExitCode(report);
   }
-  if (exact && !exact->Layout) {
+  if (exact) {
     PrintLine(err, exact->Refusal);
-    return kExitRefused;
+    return kExitUnreadable;
   }
   return kExitSuccess;
 }

@@ -66,12 +66,6 @@ int SplitAtSheet(const SplitOptions& options, const StreamDetails& details, std:
   if (!sheet) {
     return code;
   }
-  if (options.Exact) {
-    const auto requests = [&](const exact::StreamLayout&) {
-      return ExactRequests{cue::RequestsOfSheet(*sheet), {}};
-    };
-    return RunExactSplit(options, requests, out, err, cue::NamesOfSheet(*sheet));
-  }
   const auto end = EndFrameOrRefuse(details, err);
   if (!end) {
     return kExitRefused;
@@ -84,20 +78,25 @@ int SplitAtSheet(const SplitOptions& options, const StreamDetails& details, std:
   return WritePieces(options, details.Figures.FrameBytes, list, out, err);
 }
 
+// The file's silences, or nothing with the reason on err and the exit code
+// in `code` (none found is a refusal).
+std::optional<std::vector<silence::Silence>> SilencesToSplitAt(const SplitOptions& options,
+                                                               std::ostream& err, int& code) {
+  auto silences = ScanSilences(options.File, options.Silences, err, code);
+  if (silences && silences->empty()) {
+    err << "Nothing to split: no silences found\n";
+    code = kExitRefused;
+    return std::nullopt;
+  }
+  return silences;
+}
+
 int SplitAtSilences(const SplitOptions& options, const StreamDetails& details, std::ostream& out,
                     std::ostream& err) {
   int code = kExitSuccess;
-  const auto silences = ScanSilences(options.File, options.Silences, err, code);
+  const auto silences = SilencesToSplitAt(options, err, code);
   if (!silences) {
     return code;
-  }
-  if (silences->empty()) {
-    PrintLine(err, "Nothing to split: no silences found");
-    return kExitRefused;
-  }
-  if (options.Exact) {
-    const auto requests = [&](const exact::StreamLayout&) { return SilenceRequests(*silences); };
-    return RunExactSplit(options, requests, out, err);
   }
   const auto end = EndFrameOrRefuse(details, err);
   if (!end) {
@@ -109,6 +108,38 @@ int SplitAtSilences(const SplitOptions& options, const StreamDetails& details, s
   }
   list.AddCurrentFrame(std::to_string(*end));
   return WritePieces(options, details.Figures.FrameBytes, list, out, err);
+}
+
+// Exact pieces: the frame walk decides what can be cut, not the analysis,
+// whose figures only give frame numbers their times where it took the file.
+int SplitExactly(const SplitOptions& options, const StreamReport& report, std::ostream& out,
+                 std::ostream& err) {
+  ExitCode indexCode = kExitSuccess;
+  const auto layout = IndexOrRefuse(options.File, report, err, indexCode);
+  if (!layout) {
+    return indexCode;
+  }
+  if (options.CueSheet) {
+    int code = kExitSuccess;
+    const auto sheet = SheetFor(options, err, code);
+    if (!sheet) {
+      return code;
+    }
+    return RunExactSplit(options, *layout, {cue::RequestsOfSheet(*sheet), {}}, out, err,
+                         cue::NamesOfSheet(*sheet));
+  }
+  if (options.AtSilences) {
+    int code = kExitSuccess;
+    const auto silences = SilencesToSplitAt(options, err, code);
+    if (!silences) {
+      return code;
+    }
+    return RunExactSplit(options, *layout, SilenceRequests(*silences), out, err);
+  }
+  const StreamFigures* figures = report.Valid ? &report.Details->Figures : nullptr;
+  return RunExactSplit(options, *layout,
+                       ExactRequestsOf(options.Breakpoints, options.ToEnd, figures, *layout), out,
+                       err);
 }
 
 }  // namespace
@@ -178,11 +209,11 @@ std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& te
 
 int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
+  if (options.Exact) {
+    return SplitExactly(options, report, out, err);
+  }
   if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
     PrintLine(err, AnalysisMessage(report));
-    if (options.Exact && code == kExitRefused) {
-      ExplainExactRefusal(options.File, err);
-    }
     return code;
   }
   const StreamDetails& details = *report.Details;
@@ -191,12 +222,6 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
   }
   if (options.AtSilences) {
     return SplitAtSilences(options, details, out, err);
-  }
-  if (options.Exact) {
-    const auto requests = [&](const exact::StreamLayout& layout) {
-      return ExactRequestsOf(options.Breakpoints, options.ToEnd, details.Figures, layout);
-    };
-    return RunExactSplit(options, requests, out, err);
   }
   const auto list = ListOfArguments(options.Breakpoints, options.ToEnd, details, err);
   if (!list) {

@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSlider>
+#include <QStyle>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
@@ -363,6 +364,12 @@ void TMain::CreateInfoPanel() {
       "Cut on whole frames where you heard the breakpoints: each piece gets its own header,\n"
       "the tags with its track number, and plays without a gap or a click at the joins.\n"
       "Off: each piece is a plain byte range of the file.");
+  ExactWarning_Lb = new QLabel(Info_Pan);
+  ExactWarning_Lb->setObjectName("ExactWarning_Lb");
+  ExactWarning_Lb->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(12, 12));
+  ExactWarning_Lb->setGeometry(ExactCuts_CB->geometry().right() + 3,
+                               ExactCuts_CB->geometry().center().y() - 6, 12, 12);
+  ExactWarning_Lb->hide();
   auto* rule = new QFrame(Info_Pan);
   rule->setObjectName("Info_Rule");
   rule->setGeometry(24, 48, 137, 1);
@@ -649,8 +656,14 @@ bool TMain::TakeMp3(const QString& path, const StreamFigures& figures) {
   markedTimes_.clear();
   ShowBreakpoints();
   figures_ = figures;
+  ShowExactWarning(exact::JoinWarning(analyser_->FirstFrame()));
   Enter(WindowState::Stopped);
   return true;
+}
+
+void TMain::ShowExactWarning(const std::string& warning) {
+  ExactWarning_Lb->setToolTip(QString::fromStdString(warning));
+  ExactWarning_Lb->setVisible(!warning.empty());
 }
 
 void TMain::Output_TBClick() {

@@ -125,6 +125,9 @@ class TMain final : public QWidget {
   void CreateBreakPanel();
   void CreateAddManPanel();
   void CreateInfoPanel();
+  // The mark beside "Exact cuts" that says, in its tool tip, why exact
+  // pieces of the open file cannot join sample for sample; hidden where they can.
+  void ShowExactWarning(const std::string& warning);
   void CreateOutputPanel();
   void CreateTimers();
   void CreateMenu();
@@ -186,6 +189,7 @@ class TMain final : public QWidget {
   QFrame* AddMan_Pan = nullptr;
   QFrame* Info_Pan = nullptr;
   QCheckBox* ExactCuts_CB = nullptr;
+  QLabel* ExactWarning_Lb = nullptr;
   QFrame* Output_Pan = nullptr;
 
   QLabel* FileName_lb = nullptr;

@@ -11,6 +11,7 @@
 
 #include "Lame.h"
 #include "StreamBuilder.h"
+#include "TagBuilder.h"
 #include "TempDir.h"
 
 namespace {
@@ -41,6 +42,24 @@ Bytes With(Bytes prefix, const Bytes& rest) {
   return prefix;
 }
 
+// Frames between tags of every kind exact pieces carry.
+Bytes Tagged() {
+  using namespace brelvik::testing;
+  const std::vector<TagFrame> frames = {
+      TextFrame("TIT2", "Title"), TextFrame("TRCK", "3"), {"APIC", Bytes(300, 0xFF)}};
+  return StreamBuilder()
+      .Raw(Id3v2Of(
+          frames,
+          {.Version = 3, .Unsynchronised = true, .ExtendedHeader = true, .ExtendedCrc = true}))
+      .Raw(Id3v2Of({TextFrame("TT2", "Title"), TextFrame("TRK", "3")}, {.Version = 2}))
+      .Frames(HeaderFields{}, 10)
+      .Raw(ApeOf({{"Track", "3"}, {"Title", "Title"}}, 2000, true))
+      .Raw(Lyrics3v2Of("la la"))
+      .Raw(Id3v2Of(frames, {.Version = 4, .ExtendedHeader = true, .Footer = true}))
+      .Raw(Id3v1Of("Title", 3))
+      .Get();
+}
+
 std::vector<Bytes> Streams() {
   HeaderFields mpeg2;
   mpeg2.VersionIndex = 2;
@@ -57,6 +76,7 @@ std::vector<Bytes> Streams() {
       StreamBuilder().VbriFrame(mono, 36, 8, 3000).Frames(mono, 8).Get(),
       StreamBuilder().Frames(mpeg2, 8).Frames(HeaderFields{}, 4).Get(),
       StreamBuilder().Frames(layerII, 8).Junk(200, 0x41).Frames(layerII, 4).Get(),
+      Tagged(),
   };
 }
 
