@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ostream>
+#include <utility>
 
 #include "cli/BreakpointText.h"
 #include "cli/PieceReport.h"
@@ -72,24 +73,18 @@ ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
   return result;
 }
 
-std::optional<exact::StreamLayout> IndexOrRefuse(const std::string& path,
-                                                 const StreamReport& report, std::ostream& err,
-                                                 ExitCode& code) {
+OrRefusal<exact::StreamLayout> IndexOrRefuse(const std::string& path, const StreamReport& report) {
   exact::IndexOutcome index;
   try {
     index = exact::IndexStream(path);
   } catch (const EStreamError& error) {
-    PrintLine(err, report.Analysed ? error.Detailed() : AnalysisMessage(report));
-    code = kExitUnreadable;
-    return std::nullopt;
+    return Refusal(RefusalKind::Unreadable,
+                   report.Analysed ? error.Detailed() : AnalysisMessage(report));
   }
   if (!index.Layout) {
-    PrintLine(err, index.Refusal);
-    code = kExitRefused;
-    return std::nullopt;
+    return Refusal(RefusalKind::ExactCut, index.Refusal);
   }
-  code = kExitSuccess;
-  return index.Layout;
+  return std::move(*index.Layout);
 }
 
 int RunExactSplit(const SplitOptions& options, const exact::StreamLayout& layout,

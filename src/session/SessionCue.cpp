@@ -68,13 +68,12 @@ OrRefusal<Session> OpenCueSheet(const std::string& sheetPath, const Mp3Opener& o
   return session;
 }
 
-OrRefusal<cue::CueSheet> ReadSheetFor(const Session& session, const std::string& sheetPath) {
+OrRefusal<cue::CueSheet> ReadSheetFor(const std::string& sheetPath, const std::string& audioPath) {
   auto sheet = ReadSheet(sheetPath);
   if (!sheet) {
     return sheet;
   }
-  if (std::string refusal = cue::RefusalForAudio(sheetPath, *sheet, session.Source().Path);
-      !refusal.empty()) {
+  if (std::string refusal = cue::RefusalForAudio(sheetPath, *sheet, audioPath); !refusal.empty()) {
     return Refusal{RefusalKind::CueSheet, std::move(refusal)};
   }
   return sheet;

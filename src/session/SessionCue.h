@@ -20,8 +20,9 @@ using Mp3Opener = std::function<OrRefusal<Session>(const std::string& path)>;
 // past the end of the MP3, or whatever open refuses, gives no session.
 OrRefusal<Session> OpenCueSheet(const std::string& sheetPath, const Mp3Opener& open = OpenMp3);
 
-// Reads the sheet given for the session's MP3 (cue::RefusalForAudio).
-OrRefusal<cue::CueSheet> ReadSheetFor(const Session& session, const std::string& sheetPath);
+// Reads the sheet given for the MP3 at audioPath (cue::RefusalForAudio):
+// Unreadable or CueSheet when it cannot be used for it.
+OrRefusal<cue::CueSheet> ReadSheetFor(const std::string& sheetPath, const std::string& audioPath);
 
 // Why the list cannot be written as a sheet: too few entries (NothingToDo:
 // "Nothing to write: ...") or more pieces than a sheet has tracks (CueSheet).
