@@ -64,18 +64,26 @@ std::vector<exact::PieceNames> ExactNamesOfList(const Session& session) {
   return names;
 }
 
-OrRefusal<ExactJob> ExactJobOf(const Session& session, exact::StreamLayout layout,
+OrRefusal<ExactJob> ExactJobOf(exact::StreamLayout layout,
                                const std::vector<exact::CutRequest>& requests,
-                               std::vector<exact::PieceNames> names) {
+                               std::vector<exact::PieceNames> names, std::string splitTemplate,
+                               WritePolicy alsoRead) {
   if (requests.size() < 2) {
-    return Refusal{RefusalKind::NothingToDo, kNothingToSplit};
+    return Refusal(RefusalKind::NothingToDo, kNothingToSplit);
   }
   exact::PlanOutcome plan = exact::PlanCuts(layout, requests);
   if (!plan.Plan) {
-    return Refusal{RefusalKind::ExactCut, plan.Refusal};
+    return Refusal(RefusalKind::ExactCut, plan.Refusal);
   }
-  return ExactJob{std::move(layout), std::move(*plan.Plan), std::move(names), session.Template(),
-                  session.AlsoRead()};
+  return ExactJob{std::move(layout), std::move(*plan.Plan), std::move(names),
+                  std::move(splitTemplate), std::move(alsoRead)};
+}
+
+OrRefusal<ExactJob> ExactJobOf(const Session& session, exact::StreamLayout layout,
+                               const std::vector<exact::CutRequest>& requests,
+                               std::vector<exact::PieceNames> names) {
+  return ExactJobOf(std::move(layout), requests, std::move(names), session.Template(),
+                    session.AlsoRead());
 }
 
 OrRefusal<ExactJob> ExactJobOfList(const Session& session, exact::StreamLayout layout) {

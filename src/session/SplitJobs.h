@@ -60,8 +60,15 @@ std::vector<exact::CutRequest> ExactRequestsOfList(const Session& session);
 // from; empty without one.
 std::vector<exact::PieceNames> ExactNamesOfList(const Session& session);
 
-// The exact split at the given cuts, or NothingToDo for fewer than two and
-// ExactCut for a piece that would hold no audio.
+// The exact split at the given cuts, its pieces named from the template and
+// kept from replacing what alsoRead protects, or NothingToDo for fewer than
+// two cuts and ExactCut for a piece that would hold no audio. For a file
+// that only the frame walk takes, with no session.
+OrRefusal<ExactJob> ExactJobOf(exact::StreamLayout layout,
+                               const std::vector<exact::CutRequest>& requests,
+                               std::vector<exact::PieceNames> names, std::string splitTemplate,
+                               WritePolicy alsoRead);
+// The same with the session's template and what it protects.
 OrRefusal<ExactJob> ExactJobOf(const Session& session, exact::StreamLayout layout,
                                const std::vector<exact::CutRequest>& requests,
                                std::vector<exact::PieceNames> names = {});
