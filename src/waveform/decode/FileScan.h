@@ -1,0 +1,59 @@
+// One decode of an MP3 file for everything that measures its samples: the
+// waveform's envelope and the silence search are fed from the same blocks,
+// on a thread of its own. The file is opened without a scan of its length,
+// so that the first buckets come at once, and every read is cut short once
+// the scan is stopped, so that stopping takes milliseconds at any point.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "silence/SilenceFinder.h"
+#include "waveform/Peaks.h"
+
+namespace brelvik::waveform {
+
+class FileScan {
+ public:
+  struct Format {
+    int Rate = 0;
+    int Channels = 0;
+    std::int64_t ExpectedFrames = 0;  // libmpg123's estimate; 0 when it has none
+  };
+  // Called on the scan's thread: Opened once, then Grew now and then, then
+  // Finished; or Failed instead, at any point. Nothing after a stop.
+  struct Reports {
+    std::function<void(const Format& format)> Opened;
+    // Envelope buckets of kFinestFrames frames (Channels() peaks each) that
+    // take the stream up to frame end, and the fraction of it decoded (an
+    // estimate until the end); the last report ends the stream.
+    std::function<void(std::vector<Peak> peaks, std::int64_t end, double fraction)> Grew;
+    std::function<void(std::vector<silence::Silence> silences)> Finished;
+    // libmpg123's text, empty when it gives none.
+    std::function<void(const std::string& error)> Failed;
+  };
+
+  // Starts decoding the file at path; silences are looked for with these
+  // settings (checked by the caller: silence::CheckSettings).
+  FileScan(std::string path, silence::SilenceSettings settings, Reports reports);
+  // Stops the scan and waits for its thread.
+  ~FileScan();
+  FileScan(const FileScan&) = delete;
+  FileScan& operator=(const FileScan&) = delete;
+
+  // Asks the scan to stop and returns at once: it reports nothing more.
+  void Stop() { stop_ = true; }
+
+ private:
+  void Run(const std::string& path, silence::SilenceSettings settings);
+
+  Reports reports_;
+  std::atomic<bool> stop_ = false;
+  std::thread thread_;  // last: it starts once everything else is in place
+};
+
+}  // namespace brelvik::waveform
