@@ -20,16 +20,19 @@ constexpr auto kGrowthGap = std::chrono::milliseconds(25);
 
 }  // namespace
 
-FileScan::FileScan(std::string path, silence::SilenceSettings settings, Reports reports)
-    : reports_(std::move(reports)),
-      thread_([this, path = std::move(path), settings] { Run(path, settings); }) {}
+FileScan::FileScan(std::string path, silence::SilenceSettings settings, Reports reports,
+                   std::int64_t knownFrames)
+    : reports_(std::move(reports)), thread_([this, path = std::move(path), settings, knownFrames] {
+        Run(path, settings, knownFrames);
+      }) {}
 
 FileScan::~FileScan() {
   Stop();
   thread_.join();
 }
 
-void FileScan::Run(const std::string& path, silence::SilenceSettings settings) {
+void FileScan::Run(const std::string& path, silence::SilenceSettings settings,
+                   std::int64_t knownFrames) {
   std::optional<PeakBuilder> builder;
   std::optional<silence::SilenceFinder> finder;
   std::int64_t expected = 0;
@@ -44,7 +47,7 @@ void FileScan::Run(const std::string& path, silence::SilenceSettings settings) {
   pass.Opened = [&](const playback::Mpg123Decoder& decoder) {
     builder.emplace(decoder.Channels(), kFinestFrames);
     finder.emplace(decoder.Rate(), decoder.Channels(), settings);
-    expected = decoder.LengthSamples();
+    expected = knownFrames > 0 ? knownFrames : decoder.LengthSamples();
     reports_.Opened({decoder.Rate(), decoder.Channels(), expected});
   };
   pass.Block = [&](const std::int16_t* interleaved, std::size_t frames) {

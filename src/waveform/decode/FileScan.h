@@ -22,7 +22,8 @@ class FileScan {
   struct Format {
     int Rate = 0;
     int Channels = 0;
-    std::int64_t ExpectedFrames = 0;  // libmpg123's estimate; 0 when it has none
+    // As the caller knows it, or libmpg123's estimate; 0 when neither has one.
+    std::int64_t ExpectedFrames = 0;
   };
   // Called on the scan's thread: Opened once, then Grew now and then, then
   // Finished; or Failed instead, at any point. Nothing after a stop.
@@ -38,8 +39,12 @@ class FileScan {
   };
 
   // Starts decoding the file at path; silences are looked for with these
-  // settings (checked by the caller: silence::CheckSettings).
-  FileScan(std::string path, silence::SilenceSettings settings, Reports reports);
+  // settings (checked by the caller: silence::CheckSettings). knownFrames:
+  // the stream's length when the caller has it from a scan (the playback
+  // device's), better than libmpg123's estimate for a file without a VBR
+  // header; 0 otherwise.
+  FileScan(std::string path, silence::SilenceSettings settings, Reports reports,
+           std::int64_t knownFrames = 0);
   // Stops the scan and waits for its thread.
   ~FileScan();
   FileScan(const FileScan&) = delete;
@@ -49,7 +54,7 @@ class FileScan {
   void Stop() { stop_ = true; }
 
  private:
-  void Run(const std::string& path, silence::SilenceSettings settings);
+  void Run(const std::string& path, silence::SilenceSettings settings, std::int64_t knownFrames);
 
   Reports reports_;
   std::atomic<bool> stop_ = false;
