@@ -149,7 +149,7 @@ void DetailView::RebuildImage() {
   }
   const waveform::ColumnSet columns =
       envelope->Columns(first, perColumn, scale.Width(), detail_->Detail());
-  image_ = DrawEnvelope(columns, height(), lanes_);
+  DrawEnvelope(columns, height(), lanes_, image_);
 }
 
 void DetailView::paintEvent(QPaintEvent*) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "ui/waveform/WaveformLook.h"
 
@@ -10,33 +11,24 @@ namespace {
 
 constexpr double kFullScale = 32768.0;
 
-// Writes straight into the image's rows: a few thousand one-pixel columns
-// a frame cost far less this way than through QPainter.
-class ColumnWriter {
- public:
-  explicit ColumnWriter(QImage& image)
-      : bits_(image.bits()), stride_(image.bytesPerLine()), height_(image.height()) {}
-
-  void Fill(int x, int top, int bottom, const QColor& color) {
-    const QRgb pixel = color.rgba();
-    for (int y = std::max(top, 0); y <= std::min(bottom, height_ - 1); ++y) {
-      reinterpret_cast<QRgb*>(bits_ + static_cast<qsizetype>(y) * stride_)[x] = pixel;
-    }
-  }
-
- private:
-  uchar* bits_;
-  qsizetype stride_;
-  int height_;
+// The rows that one column of a lane fills: the envelope from top to
+// bottom, the RMS level inside it; nothing known, the whole lane greyed.
+struct ColumnRows {
+  int Top = 0;
+  int Bottom = -1;
+  int RmsTop = 0;
+  int RmsBottom = -1;
+  bool Known = false;
 };
 
-void DrawLane(ColumnWriter& writer, const waveform::ColumnSet& columns, int channel,
-              const LaneRows& rows) {
+std::vector<ColumnRows> RowsOfLane(const waveform::ColumnSet& columns, int channel,
+                                   const LaneRows& rows) {
+  std::vector<ColumnRows> lane(static_cast<std::size_t>(columns.Count));
   const waveform::Column* previous = nullptr;
   for (int x = 0; x < columns.Count; ++x) {
     const waveform::Column& column = columns.At(channel, x);
+    ColumnRows& drawn = lane[static_cast<std::size_t>(x)];
     if (!column.Known) {
-      writer.Fill(x, rows.Top, rows.Top + rows.Height - 1, look::kUndecoded);
       previous = nullptr;
       continue;
     }
@@ -48,15 +40,38 @@ void DrawLane(ColumnWriter& writer, const waveform::ColumnSet& columns, int chan
       low = std::min<int>(low, previous->Value.Max);
       high = std::max<int>(high, previous->Value.Min);
     }
-    const int top = rows.RowOf(high);
-    const int bottom = rows.RowOf(low);
-    writer.Fill(x, top, bottom, look::kEnvelope);
+    drawn = {rows.RowOf(high), rows.RowOf(low), 0, -1, true};
     const int rms = column.Value.Rms;
     if (rms > 0) {
-      writer.Fill(x, std::max(top + 1, rows.RowOf(rms)), std::min(bottom - 1, rows.RowOf(-rms)),
-                  look::kRms);
+      drawn.RmsTop = std::max(drawn.Top + 1, rows.RowOf(rms));
+      drawn.RmsBottom = std::min(drawn.Bottom - 1, rows.RowOf(-rms));
     }
     previous = &column;
+  }
+  return lane;
+}
+
+// Row by row, as the image lies in memory: a column at a time would touch
+// a new cache line with every pixel.
+void DrawLane(QImage& image, const std::vector<ColumnRows>& lane, const LaneRows& rows,
+              bool lineAbove) {
+  const QRgb envelope = look::kEnvelope.rgba();
+  const QRgb rms = look::kRms.rgba();
+  const QRgb undecoded = look::kUndecoded.rgba();
+  for (int y = rows.Top; y < rows.Top + rows.Height; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (std::size_t x = 0; x < lane.size(); ++x) {
+      const ColumnRows& column = lane[x];
+      if (!column.Known) {
+        line[x] = undecoded;
+      } else if (y >= column.RmsTop && y <= column.RmsBottom) {
+        line[x] = rms;
+      } else if (y >= column.Top && y <= column.Bottom) {
+        line[x] = envelope;
+      } else if (lineAbove && y == rows.Top) {
+        line[x] = look::kLaneLine.rgba();
+      }
+    }
   }
 }
 
@@ -72,31 +87,27 @@ LaneRows LaneOf(int lane, int lanes, int height) {
   return {top, height * (lane + 1) / lanes - top};
 }
 
-QImage DrawEnvelope(const waveform::ColumnSet& columns, int height, Lanes lanes) {
-  QImage image(std::max(columns.Count, 1), std::max(height, 1),
-               QImage::Format_ARGB32_Premultiplied);
+void DrawEnvelope(const waveform::ColumnSet& columns, int height, Lanes lanes, QImage& image) {
+  const QSize size(std::max(columns.Count, 1), std::max(height, 1));
+  // A fresh image of this size costs more in page faults than the drawing.
+  if (image.size() != size || image.format() != QImage::Format_ARGB32_Premultiplied) {
+    image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+  }
   image.fill(Qt::transparent);
   if (columns.Count == 0 || columns.Channels == 0) {
-    return image;
+    return;
   }
-  ColumnWriter writer(image);
   if (lanes == Lanes::Joined || columns.Channels == 1) {
-    DrawLane(writer, columns.Channels == 1 ? columns : waveform::JoinChannels(columns), 0,
-             LaneOf(0, 1, height));
-    return image;
+    const LaneRows rows = LaneOf(0, 1, height);
+    const waveform::ColumnSet joined =
+        columns.Channels == 1 ? columns : waveform::JoinChannels(columns);
+    DrawLane(image, RowsOfLane(joined, 0, rows), rows, false);
+    return;
   }
   for (int channel = 0; channel < columns.Channels; ++channel) {
     const LaneRows rows = LaneOf(channel, columns.Channels, height);
-    DrawLane(writer, columns, channel, rows);
-    if (channel > 0) {
-      for (int x = 0; x < columns.Count; ++x) {
-        if (image.pixel(x, rows.Top) == 0) {
-          writer.Fill(x, rows.Top, rows.Top, look::kLaneLine);
-        }
-      }
-    }
+    DrawLane(image, RowsOfLane(columns, channel, rows), rows, channel > 0);
   }
-  return image;
 }
 
 }  // namespace brelvik::ui

@@ -24,6 +24,8 @@ struct LaneRows {
 // Lane `lane` of `lanes` stacked in a view `height` pixels high.
 LaneRows LaneOf(int lane, int lanes, int height);
 
-QImage DrawEnvelope(const waveform::ColumnSet& columns, int height, Lanes lanes);
+// Into image, made as wide as there are columns and height high (kept as it
+// is when it has that size already).
+void DrawEnvelope(const waveform::ColumnSet& columns, int height, Lanes lanes, QImage& image);
 
 }  // namespace brelvik::ui

@@ -78,7 +78,7 @@ void OverviewStrip::RebuildImage() {
     return;
   }
   const double perColumn = Scale().MsPerPixel() * envelope->Rate() / 1000.0;
-  image_ = DrawEnvelope(envelope->Columns(0, perColumn, width()), height(), lanes_);
+  DrawEnvelope(envelope->Columns(0, perColumn, width()), height(), lanes_, image_);
 }
 
 void OverviewStrip::paintEvent(QPaintEvent*) {

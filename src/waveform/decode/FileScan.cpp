@@ -23,7 +23,7 @@ constexpr auto kGrowthGap = std::chrono::milliseconds(25);
 FileScan::FileScan(std::string path, silence::SilenceSettings settings, Reports reports,
                    std::int64_t knownFrames)
     : reports_(std::move(reports)), thread_([this, path = std::move(path), settings, knownFrames] {
-        Run(path, settings, knownFrames);
+        ScanFile(path, settings, reports_, knownFrames, stop_);
       }) {}
 
 FileScan::~FileScan() {
@@ -31,27 +31,28 @@ FileScan::~FileScan() {
   thread_.join();
 }
 
-void FileScan::Run(const std::string& path, silence::SilenceSettings settings,
-                   std::int64_t knownFrames) {
+void ScanFile(const std::string& path, silence::SilenceSettings settings,
+              const FileScan::Reports& reports, std::int64_t knownFrames,
+              const std::atomic<bool>& stop) {
   std::optional<PeakBuilder> builder;
   std::optional<silence::SilenceFinder> finder;
   std::int64_t expected = 0;
   Clock::time_point lastGrowth;
   const auto grow = [&](double fraction) {
     lastGrowth = Clock::now();
-    reports_.Grew(builder->Take(), builder->Frames(), fraction);
+    reports.Grew(builder->Take(), builder->Frames(), fraction);
   };
 
   playback::DecodePass pass;
-  pass.Options = {.ScanLength = false, .Stop = &stop_};
+  pass.Options = {.ScanLength = false, .Stop = &stop};
   pass.Opened = [&](const playback::Mpg123Decoder& decoder) {
     builder.emplace(decoder.Channels(), kFinestFrames);
     finder.emplace(decoder.Rate(), decoder.Channels(), settings);
     expected = knownFrames > 0 ? knownFrames : decoder.LengthSamples();
-    reports_.Opened({decoder.Rate(), decoder.Channels(), expected});
+    reports.Opened({decoder.Rate(), decoder.Channels(), expected});
   };
   pass.Block = [&](const std::int16_t* interleaved, std::size_t frames) {
-    if (stop_) {
+    if (stop) {
       return false;
     }
     const bool first = builder->Frames() == 0;
@@ -64,15 +65,15 @@ void FileScan::Run(const std::string& path, silence::SilenceSettings settings,
     return true;
   };
   try {
-    if (!playback::DecodeFile(path, pass) || stop_) {
+    if (!playback::DecodeFile(path, pass) || stop) {
       return;
     }
     builder->Finish();
     grow(1.0);
-    reports_.Finished(finder->Finish());
+    reports.Finished(finder->Finish());
   } catch (const std::exception& error) {
-    if (!stop_) {
-      reports_.Failed(error.what());
+    if (!stop) {
+      reports.Failed(error.what());
     }
   }
 }

@@ -54,11 +54,15 @@ class FileScan {
   void Stop() { stop_ = true; }
 
  private:
-  void Run(const std::string& path, silence::SilenceSettings settings, std::int64_t knownFrames);
-
   Reports reports_;
   std::atomic<bool> stop_ = false;
   std::thread thread_;  // last: it starts once everything else is in place
 };
+
+// What the scan's thread runs, on the caller's thread: reports as above,
+// until the end or until stop is set.
+void ScanFile(const std::string& path, silence::SilenceSettings settings,
+              const FileScan::Reports& reports, std::int64_t knownFrames,
+              const std::atomic<bool>& stop);
 
 }  // namespace brelvik::waveform

@@ -121,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(Spans, PartsAtZoom,
 TEST(EnvelopeImage, SilenceIsOneRowAndTheRmsLiesInsideTheEnvelope) {
   waveform::ColumnSet set{1, 3, {}};
   set.Values = {{{0, 0, 0}, true}, {{-16384, 16384, 11585}, true}, {{}, false}};
-  const QImage image = DrawEnvelope(set, 101, Lanes::Joined);
+  QImage image;
+  DrawEnvelope(set, 101, Lanes::Joined, image);
   const LaneRows rows = LaneOf(0, 1, 101);
   for (int y = 0; y < 101; ++y) {
     EXPECT_EQ(image.pixel(0, y) != 0, y == rows.Middle()) << y;
