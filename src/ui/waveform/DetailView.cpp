@@ -24,59 +24,36 @@ constexpr double kWheelNotch = 120.0;
 
 }  // namespace
 
-DetailView::DetailView(QWidget* parent) : QWidget(parent) {
+DetailView::DetailView(QWidget* parent) : EnvelopePane(parent) {
   setObjectName("WaveformDetail");
   setFocusPolicy(Qt::StrongFocus);
-  setMouseTracking(false);
-  setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 DetailView::~DetailView() = default;
 
-void DetailView::SetSource(SharedDecode* decode, double durationMs) {
-  if (decode_ != nullptr) {
-    disconnect(decode_, nullptr, this, nullptr);
-  }
-  decode_ = decode;
-  durationMs_ = std::max(durationMs, 0.0);
+void DetailView::SourceChanged() {
   detail_.reset();
   press_.reset();
-  if (decode_ != nullptr) {
-    connect(decode_, &SharedDecode::Opened, this, &DetailView::Invalidate);
-    connect(decode_, &SharedDecode::Grew, this, &DetailView::Grown);
-    connect(decode_, &SharedDecode::Finished, this, &DetailView::Invalidate);
-    connect(decode_, &QObject::destroyed, this, [this] { SetSource(nullptr, 0); });
-    detail_ = std::make_unique<DetailFeed>(decode_->Path(), this);
+  if (Decode() != nullptr) {
+    detail_ = std::make_unique<DetailFeed>(Decode()->Path(), this);
     connect(detail_.get(), &DetailFeed::Ready, this, &DetailView::Invalidate);
   }
-  span_ = waveform::WholeSpan(durationMs_);
-  Invalidate();
+  span_ = waveform::WholeSpan(DurationMs());
   emit SpanChanged(span_);
 }
 
-void DetailView::SetMarks(const WaveformMarks& marks) {
-  const std::optional<double> before = marks_.PlayheadMs;
-  marks_ = marks;
-  FollowPlayhead(before);
-  update();
-}
-
 // While the playhead runs on out of the view it was in, the view turns a page.
-void DetailView::FollowPlayhead(std::optional<double> before) {
-  const std::optional<double> now = marks_.PlayheadMs;
-  if (!before || !now || press_ || !HasFile()) {
+void DetailView::MarksChanged(const WaveformMarks& before) {
+  const std::optional<double> was = before.PlayheadMs;
+  const std::optional<double> now = Marks().PlayheadMs;
+  if (!was || !now || press_ || !HasFile()) {
     return;
   }
-  const bool wasInView = *before >= span_.StartMs && *before < span_.EndMs();
+  const bool wasInView = *was >= span_.StartMs && *was < span_.EndMs();
   const bool ranOn = *now >= span_.EndMs() && *now < span_.EndMs() + span_.LengthMs;
   if (wasInView && ranOn) {
-    ShowSpan(waveform::MovedTo(span_, durationMs_, *now));
+    ShowSpan(waveform::MovedTo(span_, DurationMs(), *now));
   }
-}
-
-void DetailView::SetLanes(Lanes lanes) {
-  lanes_ = lanes;
-  Invalidate();
 }
 
 waveform::ViewScale DetailView::Scale() const {
@@ -85,7 +62,7 @@ waveform::ViewScale DetailView::Scale() const {
 }
 
 void DetailView::ShowSpan(waveform::ViewSpan span) {
-  const waveform::ViewSpan clamped = waveform::Clamped(span, durationMs_);
+  const waveform::ViewSpan clamped = waveform::Clamped(span, DurationMs());
   if (clamped == span_) {
     return;
   }
@@ -95,7 +72,7 @@ void DetailView::ShowSpan(waveform::ViewSpan span) {
 }
 
 void DetailView::ZoomBy(double factor, double anchorMs) {
-  ShowSpan(waveform::ZoomedAround(span_, durationMs_, factor, anchorMs));
+  ShowSpan(waveform::ZoomedAround(span_, DurationMs(), factor, anchorMs));
 }
 
 void DetailView::ZoomIn() {
@@ -107,21 +84,15 @@ void DetailView::ZoomOut() {
 }
 
 void DetailView::ZoomWhole() {
-  ShowSpan(waveform::WholeSpan(durationMs_));
+  ShowSpan(waveform::WholeSpan(DurationMs()));
 }
 
 double DetailView::TimeAt(double x) const {
-  return std::clamp(Scale().TimeOf(x), 0.0, durationMs_);
-}
-
-void DetailView::Invalidate() {
-  imageCurrent_ = false;
-  update();
+  return std::clamp(Scale().TimeOf(x), 0.0, DurationMs());
 }
 
 void DetailView::Grown(std::int64_t from, std::int64_t to) {
-  const waveform::Envelope* envelope = decode_->Envelope();
-  const double msPerFrame = 1000.0 / envelope->Rate();
+  const double msPerFrame = 1000.0 / Envelope()->Rate();
   // Columns reach a bucket of the level they are drawn from beyond their span.
   const double reach = span_.LengthMs / std::max(width(), 1) * waveform::kLevelFactor;
   if (static_cast<double>(from) *
@@ -131,50 +102,35 @@ void DetailView::Grown(std::int64_t from, std::int64_t to) {
   }
 }
 
-void DetailView::RebuildImage() {
-  imageCurrent_ = true;
-  const waveform::Envelope* envelope = decode_ != nullptr ? decode_->Envelope() : nullptr;
-  if (envelope == nullptr || !HasFile()) {
-    image_ = QImage();
-    return;
-  }
-  const double framesPerMs = envelope->Rate() / 1000.0;
+waveform::ColumnSet DetailView::Columns(const waveform::Envelope& envelope) {
+  const double framesPerMs = envelope.Rate() / 1000.0;
   const waveform::ViewScale scale = Scale();
   const double first = span_.StartMs * framesPerMs;
   const double perColumn = scale.MsPerPixel() * framesPerMs;
   const auto streamFrames =
-      std::max(envelope->ExpectedFrames(), static_cast<std::int64_t>(durationMs_ * framesPerMs));
+      std::max(envelope.ExpectedFrames(), static_cast<std::int64_t>(DurationMs() * framesPerMs));
   if (const auto request = waveform::DetailFor(first, perColumn, scale.Width(), streamFrames)) {
     detail_->Want(*request);
   }
-  const waveform::ColumnSet columns =
-      envelope->Columns(first, perColumn, scale.Width(), detail_->Detail());
-  DrawEnvelope(columns, height(), lanes_, image_);
+  return envelope.Columns(first, perColumn, scale.Width(), detail_->Detail());
 }
 
 void DetailView::paintEvent(QPaintEvent*) {
-  if (!imageCurrent_) {
-    RebuildImage();
-  }
+  const QImage& image = Image();
   QPainter painter(this);
-  painter.fillRect(rect(), HasFile() && !image_.isNull() ? look::kBackground : look::kUndecoded);
+  painter.fillRect(rect(), image.isNull() ? look::kUndecoded : look::kBackground);
   if (!HasFile()) {
     return;
   }
-  const waveform::ViewScale scale = Scale();
-  MarksPainter marks(painter, scale, height());
-  marks.Silences(marks_.Silences);
-  painter.drawImage(0, 0, image_);
-  marks.Pieces(marks_.Times());
-  marks.Markers(marks_.Markers, true);
-  marks.Playhead(marks_.PlayheadMs);
+  MarksPainter marks(painter, Scale(), height());
+  marks.Silences(Marks().Silences);
+  painter.drawImage(0, 0, image);
+  marks.Pieces(Marks().Times());
+  marks.Markers(Marks().Markers, true);
+  marks.Playhead(Marks().PlayheadMs);
   if (press_ && press_->Dragging) {
     marks.Dragged({*press_->Marker, press_->DropMs});
   }
-}
-
-void DetailView::resizeEvent(QResizeEvent*) {
-  Invalidate();
 }
 
 void DetailView::mousePressEvent(QMouseEvent* event) {
@@ -188,7 +144,7 @@ void DetailView::mousePressEvent(QMouseEvent* event) {
     emit AddRequested(TimeAt(x));
     return;
   }
-  const std::vector<double> times = marks_.Times();
+  const std::vector<double> times = Marks().Times();
   press_ = Press{x, waveform::MarkerAt(Scale(), times, x, look::kMarkerReach)};
   if (press_->Marker) {
     emit MarkerSelected(*press_->Marker);
@@ -230,7 +186,7 @@ void DetailView::wheelEvent(QWheelEvent* event) {
   const QPoint turn = event->angleDelta();
   const double notches = (turn.y() != 0 ? turn.y() : turn.x()) / kWheelNotch;
   if (event->modifiers() & Qt::ShiftModifier) {
-    ShowSpan(waveform::ScrolledBy(span_, durationMs_, -notches * kWheelScroll * span_.LengthMs));
+    ShowSpan(waveform::ScrolledBy(span_, DurationMs(), -notches * kWheelScroll * span_.LengthMs));
   } else {
     ZoomBy(std::pow(kWheelZoom, notches), TimeAt(event->position().x()));
   }
@@ -238,7 +194,7 @@ void DetailView::wheelEvent(QWheelEvent* event) {
 }
 
 void DetailView::keyPressEvent(QKeyEvent* event) {
-  const std::optional<int> selected = marks_.SelectedMarker();
+  const std::optional<int> selected = Marks().SelectedMarker();
   const NudgeStep step =
       event->modifiers() & Qt::ShiftModifier ? NudgeStep::Second : NudgeStep::Frame;
   switch (event->key()) {

@@ -5,35 +5,26 @@
 // the breakpoint list it only asks for, through its signals.
 #pragma once
 
-#include <QImage>
-#include <QWidget>
 #include <memory>
 #include <optional>
 
-#include "ui/waveform/EnvelopeImage.h"
-#include "ui/waveform/WaveformMarks.h"
+#include "ui/waveform/EnvelopePane.h"
 #include "waveform/ViewGeometry.h"
 
 namespace brelvik::ui {
 
 class DetailFeed;
-class SharedDecode;
 
-class DetailView final : public QWidget {
+class DetailView final : public EnvelopePane {
   Q_OBJECT
 
  public:
   explicit DetailView(QWidget* parent = nullptr);
   ~DetailView() override;
 
-  // The decode to draw (null: none) and the file's length; shows it whole.
-  void SetSource(SharedDecode* decode, double durationMs);
-  void SetMarks(const WaveformMarks& marks);
-  void SetLanes(Lanes lanes);
-
+  // SetSource shows the file whole.
   const waveform::ViewSpan& Span() const { return span_; }
   waveform::ViewScale Scale() const;
-  double DurationMs() const { return durationMs_; }
   // Clamped to the file; SpanChanged when it changes.
   void ShowSpan(waveform::ViewSpan span);
   void ZoomBy(double factor, double anchorMs);
@@ -51,8 +42,12 @@ class DetailView final : public QWidget {
   void NudgeRequested(int index, int direction, NudgeStep step);  // Left/Right (Shift)
 
  protected:
+  void SourceChanged() override;
+  void MarksChanged(const WaveformMarks& before) override;
+  void Grown(std::int64_t from, std::int64_t to) override;
+  waveform::ColumnSet Columns(const waveform::Envelope& envelope) override;
+
   void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -67,21 +62,11 @@ class DetailView final : public QWidget {
     double DropMs = 0;
   };
 
-  bool HasFile() const { return decode_ != nullptr && durationMs_ > 0; }
+  bool HasFile() const { return Decode() != nullptr && DurationMs() > 0; }
   double TimeAt(double x) const;
-  void Invalidate();
-  void RebuildImage();
-  void Grown(std::int64_t from, std::int64_t to);
-  void FollowPlayhead(std::optional<double> before);
 
-  SharedDecode* decode_ = nullptr;
   std::unique_ptr<DetailFeed> detail_;
-  double durationMs_ = 0;
   waveform::ViewSpan span_;
-  WaveformMarks marks_;
-  Lanes lanes_ = Lanes::Apart;
-  QImage image_;
-  bool imageCurrent_ = false;
   std::optional<Press> press_;
 };
 

@@ -31,7 +31,7 @@ struct DraggedMarker {
 
 class MarksPainter {
  public:
-  MarksPainter(QPainter& painter, const waveform::ViewScale& scale, int height)
+  MarksPainter(QPainter& painter, waveform::ViewScale scale, int height)
       : painter_(painter), scale_(scale), height_(height) {}
 
   void Silences(const std::vector<silence::Silence>& silences);
@@ -47,7 +47,7 @@ class MarksPainter {
   double LabelWidth(const QString& text) const;
 
   QPainter& painter_;
-  const waveform::ViewScale& scale_;
+  waveform::ViewScale scale_;
   int height_;
 };
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "ui/waveform/MarksPainter.h"
-#include "ui/waveform/SharedDecode.h"
 #include "ui/waveform/WaveformLook.h"
 #include "waveform/Envelope.h"
 
@@ -16,37 +15,14 @@ constexpr int kFrameSlack = 2;  // pixels beside the frame that still grip it
 
 }  // namespace
 
-OverviewStrip::OverviewStrip(QWidget* parent) : QWidget(parent) {
+OverviewStrip::OverviewStrip(QWidget* parent) : EnvelopePane(parent) {
   setObjectName("WaveformOverview");
   setFixedHeight(look::kOverviewHeight);
-  setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void OverviewStrip::SetSource(SharedDecode* decode, double durationMs) {
-  if (decode_ != nullptr) {
-    disconnect(decode_, nullptr, this, nullptr);
-  }
-  decode_ = decode;
-  durationMs_ = std::max(durationMs, 0.0);
-  detailSpan_ = waveform::WholeSpan(durationMs_);
+void OverviewStrip::SourceChanged() {
+  detailSpan_ = waveform::WholeSpan(DurationMs());
   grip_.reset();
-  if (decode_ != nullptr) {
-    connect(decode_, &SharedDecode::Opened, this, &OverviewStrip::Invalidate);
-    connect(decode_, &SharedDecode::Grew, this, &OverviewStrip::Invalidate);
-    connect(decode_, &SharedDecode::Finished, this, &OverviewStrip::Invalidate);
-    connect(decode_, &QObject::destroyed, this, [this] { SetSource(nullptr, 0); });
-  }
-  Invalidate();
-}
-
-void OverviewStrip::SetMarks(const WaveformMarks& marks) {
-  marks_ = marks;
-  update();
-}
-
-void OverviewStrip::SetLanes(Lanes lanes) {
-  lanes_ = lanes;
-  Invalidate();
 }
 
 void OverviewStrip::SetDetailSpan(const waveform::ViewSpan& span) {
@@ -55,7 +31,7 @@ void OverviewStrip::SetDetailSpan(const waveform::ViewSpan& span) {
 }
 
 waveform::ViewScale OverviewStrip::Scale() const {
-  return waveform::ViewScale({0, durationMs_ > 0 ? durationMs_ : 1}, std::max(width(), 1));
+  return waveform::ViewScale({0, DurationMs() > 0 ? DurationMs() : 1}, std::max(width(), 1));
 }
 
 std::pair<int, int> OverviewStrip::FrameColumns() const {
@@ -65,49 +41,31 @@ std::pair<int, int> OverviewStrip::FrameColumns() const {
   return {first, last};
 }
 
-void OverviewStrip::Invalidate() {
-  imageCurrent_ = false;
-  update();
-}
-
-void OverviewStrip::RebuildImage() {
-  imageCurrent_ = true;
-  const waveform::Envelope* envelope = decode_ != nullptr ? decode_->Envelope() : nullptr;
-  if (envelope == nullptr || durationMs_ <= 0) {
-    image_ = QImage();
-    return;
-  }
-  const double perColumn = Scale().MsPerPixel() * envelope->Rate() / 1000.0;
-  DrawEnvelope(envelope->Columns(0, perColumn, width()), height(), lanes_, image_);
+waveform::ColumnSet OverviewStrip::Columns(const waveform::Envelope& envelope) {
+  const double perColumn = Scale().MsPerPixel() * envelope.Rate() / 1000.0;
+  return envelope.Columns(0, perColumn, width());
 }
 
 void OverviewStrip::paintEvent(QPaintEvent*) {
-  if (!imageCurrent_) {
-    RebuildImage();
-  }
+  const QImage& image = Image();
   QPainter painter(this);
-  painter.fillRect(rect(), image_.isNull() ? look::kUndecoded : look::kBackground);
-  if (durationMs_ <= 0) {
+  painter.fillRect(rect(), image.isNull() ? look::kUndecoded : look::kBackground);
+  if (DurationMs() <= 0) {
     return;
   }
-  const waveform::ViewScale scale = Scale();
-  MarksPainter marks(painter, scale, height());
-  marks.Silences(marks_.Silences);
-  painter.drawImage(0, 0, image_);
-  marks.Markers(marks_.Markers, false);
-  marks.Playhead(marks_.PlayheadMs);
+  MarksPainter marks(painter, Scale(), height());
+  marks.Silences(Marks().Silences);
+  painter.drawImage(0, 0, image);
+  marks.Markers(Marks().Markers, false);
+  marks.Playhead(Marks().PlayheadMs);
   const auto [first, last] = FrameColumns();
   painter.setPen(QPen(look::kFrame, 1));
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(first, 0, last - first, height() - 1);
 }
 
-void OverviewStrip::resizeEvent(QResizeEvent*) {
-  Invalidate();
-}
-
 void OverviewStrip::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || durationMs_ <= 0) {
+  if (event->button() != Qt::LeftButton || DurationMs() <= 0) {
     return;
   }
   const double x = event->position().x();

@@ -3,27 +3,20 @@
 // (a press beside the frame brings it there first).
 #pragma once
 
-#include <QImage>
-#include <QWidget>
 #include <optional>
+#include <utility>
 
-#include "ui/waveform/EnvelopeImage.h"
-#include "ui/waveform/WaveformMarks.h"
+#include "ui/waveform/EnvelopePane.h"
 #include "waveform/ViewGeometry.h"
 
 namespace brelvik::ui {
 
-class SharedDecode;
-
-class OverviewStrip final : public QWidget {
+class OverviewStrip final : public EnvelopePane {
   Q_OBJECT
 
  public:
   explicit OverviewStrip(QWidget* parent = nullptr);
 
-  void SetSource(SharedDecode* decode, double durationMs);
-  void SetMarks(const WaveformMarks& marks);
-  void SetLanes(Lanes lanes);
   void SetDetailSpan(const waveform::ViewSpan& span);
   waveform::ViewScale Scale() const;
   // The frame's columns, first to last.
@@ -33,24 +26,18 @@ class OverviewStrip final : public QWidget {
   void FrameMoved(double startMs);  // the detail's span dragged to start here
 
  protected:
+  void SourceChanged() override;
+  waveform::ColumnSet Columns(const waveform::Envelope& envelope) override;
+
   void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  void Invalidate();
-  void RebuildImage();
   void MoveFrame(double x);
 
-  SharedDecode* decode_ = nullptr;
-  double durationMs_ = 0;
   waveform::ViewSpan detailSpan_;
-  WaveformMarks marks_;
-  Lanes lanes_ = Lanes::Apart;
-  QImage image_;
-  bool imageCurrent_ = false;
   std::optional<double> grip_;  // where in the frame it is held, in ms from its start
 };
 
