@@ -8,8 +8,12 @@
 namespace brelvik::waveform {
 namespace {
 
-std::int64_t BucketsFor(std::int64_t frames, std::int64_t bucketFrames) {
-  return (frames + bucketFrames - 1) / bucketFrames;
+// The buckets that a level of the expected length needs, and a few more: a
+// length known to the millisecond, or estimated, may fall a little short, and
+// a vector that grows by a bucket doubles its memory.
+std::int64_t BucketsToReserve(std::int64_t frames, std::int64_t bucketFrames) {
+  const std::int64_t buckets = (frames + bucketFrames - 1) / bucketFrames;
+  return buckets + buckets / 256 + 4;
 }
 
 }  // namespace
@@ -27,7 +31,7 @@ Envelope::Envelope(int rate, int channels, std::int64_t expectedFrames)
   std::int64_t bucketFrames = kFinestFrames;
   do {
     levels_.emplace_back(channels, 0, bucketFrames);
-    levels_.back().Reserve(BucketsFor(expected_, bucketFrames));
+    levels_.back().Reserve(BucketsToReserve(expected_, bucketFrames));
     bucketFrames *= kLevelFactor;
   } while (bucketFrames < expected_);
 }

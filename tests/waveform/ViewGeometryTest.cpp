@@ -91,13 +91,6 @@ TEST(ViewGeometry, AStreamShorterThanTheShortestSpanIsShownWhole) {
   EXPECT_EQ(ZoomedAround({0, 10}, 10, 8, 5), (ViewSpan{0, 10}));
 }
 
-TEST(ViewGeometry, ScrollingStopsAtEitherEnd) {
-  const ViewSpan span{1000, 60'000};
-  EXPECT_EQ(ScrolledBy(span, kHourMs, -5000), (ViewSpan{0, 60'000}));
-  EXPECT_EQ(ScrolledBy(span, kHourMs, 2 * kHourMs), (ViewSpan{kHourMs - 60'000, 60'000}));
-  EXPECT_EQ(MovedTo(span, kHourMs, 30'000), (ViewSpan{30'000, 60'000}));
-}
-
 TEST(ViewGeometry, TheMarkerUnderThePointerIsTheNearestWithinReach) {
   const ViewScale scale({0, 1000}, 1000);  // a millisecond a pixel
   const std::vector<double> times = {100.2, 106.9, 500, 503};

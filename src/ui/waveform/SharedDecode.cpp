@@ -8,7 +8,7 @@
 
 namespace brelvik::ui {
 
-SharedDecode::SharedDecode(std::string path, std::int64_t knownFrames, QObject* parent)
+SharedDecode::SharedDecode(std::string path, double knownMs, QObject* parent)
     : QObject(parent), path_(std::move(path)) {
   // The reports come on the scan's thread and are taken on this object's.
   const auto post = [this](auto take) {
@@ -29,7 +29,7 @@ SharedDecode::SharedDecode(std::string path, std::int64_t knownFrames, QObject* 
     post([this, text = QString::fromStdString(error)] { TakeError(text); });
   };
   scan_ = std::make_unique<waveform::FileScan>(path_, silence::SilenceSettings{},
-                                               std::move(reports), knownFrames);
+                                               std::move(reports), knownMs);
 }
 
 SharedDecode::~SharedDecode() = default;

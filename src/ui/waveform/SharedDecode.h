@@ -27,11 +27,11 @@ class SharedDecode final : public QObject {
  public:
   enum class State { Decoding, Done, Failed, Stopped };
 
-  // Starts decoding path. knownFrames: the stream's length in sample frames
-  // when the caller has it from a scan (0 otherwise), so that the envelope
-  // is reserved once and the progress is right for a file without a VBR
-  // header.
-  explicit SharedDecode(std::string path, std::int64_t knownFrames = 0, QObject* parent = nullptr);
+  // Starts decoding path. knownMs: the stream's length when the caller has
+  // it from a scan (the playback device's Length; 0 otherwise), so that the
+  // envelope is reserved once and the progress is right for a file without
+  // a VBR header.
+  explicit SharedDecode(std::string path, double knownMs = 0, QObject* parent = nullptr);
   // Stops the decode (as Stop does).
   ~SharedDecode() override;
 

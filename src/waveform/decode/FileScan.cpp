@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -21,9 +22,9 @@ constexpr auto kGrowthGap = std::chrono::milliseconds(25);
 }  // namespace
 
 FileScan::FileScan(std::string path, silence::SilenceSettings settings, Reports reports,
-                   std::int64_t knownFrames)
-    : reports_(std::move(reports)), thread_([this, path = std::move(path), settings, knownFrames] {
-        ScanFile(path, settings, reports_, knownFrames, stop_);
+                   double knownMs)
+    : reports_(std::move(reports)), thread_([this, path = std::move(path), settings, knownMs] {
+        ScanFile(path, settings, reports_, knownMs, stop_);
       }) {}
 
 FileScan::~FileScan() {
@@ -32,8 +33,7 @@ FileScan::~FileScan() {
 }
 
 void ScanFile(const std::string& path, silence::SilenceSettings settings,
-              const FileScan::Reports& reports, std::int64_t knownFrames,
-              const std::atomic<bool>& stop) {
+              const FileScan::Reports& reports, double knownMs, const std::atomic<bool>& stop) {
   std::optional<PeakBuilder> builder;
   std::optional<silence::SilenceFinder> finder;
   std::int64_t expected = 0;
@@ -48,7 +48,8 @@ void ScanFile(const std::string& path, silence::SilenceSettings settings,
   pass.Opened = [&](const playback::Mpg123Decoder& decoder) {
     builder.emplace(decoder.Channels(), kFinestFrames);
     finder.emplace(decoder.Rate(), decoder.Channels(), settings);
-    expected = knownFrames > 0 ? knownFrames : decoder.LengthSamples();
+    expected = knownMs > 0 ? static_cast<std::int64_t>(std::ceil(knownMs * decoder.Rate() / 1000))
+                           : decoder.LengthSamples();
     reports.Opened({decoder.Rate(), decoder.Channels(), expected});
   };
   pass.Block = [&](const std::int16_t* interleaved, std::size_t frames) {

@@ -39,12 +39,12 @@ class FileScan {
   };
 
   // Starts decoding the file at path; silences are looked for with these
-  // settings (checked by the caller: silence::CheckSettings). knownFrames:
-  // the stream's length when the caller has it from a scan (the playback
-  // device's), better than libmpg123's estimate for a file without a VBR
-  // header; 0 otherwise.
+  // settings (checked by the caller: silence::CheckSettings). knownMs:
+  // the stream's length in milliseconds when the caller has it from a scan
+  // (the playback device's), better than libmpg123's estimate for a file
+  // without a VBR header; 0 otherwise.
   FileScan(std::string path, silence::SilenceSettings settings, Reports reports,
-           std::int64_t knownFrames = 0);
+           double knownMs = 0);
   // Stops the scan and waits for its thread.
   ~FileScan();
   FileScan(const FileScan&) = delete;
@@ -62,7 +62,6 @@ class FileScan {
 // What the scan's thread runs, on the caller's thread: reports as above,
 // until the end or until stop is set.
 void ScanFile(const std::string& path, silence::SilenceSettings settings,
-              const FileScan::Reports& reports, std::int64_t knownFrames,
-              const std::atomic<bool>& stop);
+              const FileScan::Reports& reports, double knownMs, const std::atomic<bool>& stop);
 
 }  // namespace brelvik::waveform
