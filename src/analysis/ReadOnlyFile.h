@@ -26,12 +26,8 @@ class ReadOnlyFile {
 // what it reads.
 using FileOpener = std::function<std::unique_ptr<ReadOnlyFile>(const std::string& path)>;
 
-// The opener for files on disk: regular files only.
+// The opener for files on disk: regular files only, opened without waiting
+// (OpenRegularFile).
 std::unique_ptr<ReadOnlyFile> OpenFileOnDisk(const std::string& path);
-
-// Opens a regular file for reading (close-on-exec) without ever waiting: a
-// FIFO or a device is neither waited for nor kept open. Returns the
-// descriptor, or -1 with errno set, EINVAL for a path that is not a regular file.
-int OpenRegularFile(const std::string& path);
 
 }  // namespace brelvik

@@ -24,7 +24,7 @@ constexpr const char* kBreakpointHelp =
 constexpr const char* kExitCodeHelp =
     "Exit codes:\n"
     "  0  success\n"
-    "  1  no valid MPEG audio in the file, or a breakpoint or cue sheet refused\n"
+    "  1  no valid MPEG audio in the file, or a breakpoint, cue sheet or split refused\n"
     "  2  the file (or its cue sheet) cannot be read or analysed\n"
     "  3  a piece cannot be written\n"
     "  other non-zero values: the command line is wrong";

@@ -6,7 +6,7 @@
 #include "cli/SplitCommand.h"
 #include "cli/StreamReport.h"
 #include "cue/CueBreakpoints.h"
-#include "split/FileStreams.h"
+#include "io/StreamError.h"
 
 namespace brelvik {
 
@@ -34,10 +34,6 @@ int RunCue(const CueOptions& options, std::ostream& out, std::ostream& err) {
     return kExitRefused;
   }
   const std::string sheetPath = options.Sheet.value_or(cue::SheetPathFor(options.File));
-  if (IsSameFile(sheetPath, options.File)) {
-    err << "The cue sheet " << sheetPath << " would overwrite the MP3 file\n";
-    return kExitRefused;
-  }
   const cue::CueSheet sheet =
       cue::SheetOfList(*list, details.Figures, options.File, *end, std::nullopt);
   try {

@@ -103,8 +103,9 @@ int RunExactSplit(const SplitOptions& options, const RequestSource& requestsFor,
   const std::string splitTemplate = TemplateOf(options);
   return ReportPieces(splitTemplate, plan.Plan->Pieces(), options.ProgressBar, out, err,
                       [&](const SplitProgress& progress) {
-                        exact::SplitExact(options.File, layout, *plan.Plan, splitTemplate, progress,
-                                          names);
+                        InputFile source(options.File);
+                        exact::SplitExact(source, layout, *plan.Plan, splitTemplate, progress,
+                                          names, PolicyOf(options));
                       });
 }
 

@@ -10,7 +10,7 @@
 #include "cli/BreakpointText.h"
 #include "cli/ExactReport.h"
 #include "cli/ExitCodes.h"
-#include "split/FileStreams.h"
+#include "io/StreamError.h"
 
 namespace brelvik {
 namespace {

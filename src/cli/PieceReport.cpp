@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <ostream>
 
-#include "split/FileStreams.h"
+#include "io/StreamError.h"
 #include "split/OutputNaming.h"
 
 namespace brelvik {

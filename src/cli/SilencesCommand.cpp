@@ -8,9 +8,9 @@
 #include "cli/BreakpointText.h"
 #include "cli/ExitCodes.h"
 #include "cli/StreamReport.h"
+#include "io/StreamError.h"
 #include "playback/Mpg123Decoder.h"
 #include "silence/SilenceScan.h"
-#include "split/FileStreams.h"
 
 namespace brelvik {
 namespace {

@@ -23,7 +23,8 @@ int WritePieces(const SplitOptions& options, std::uint16_t frameBytes, const Bre
   const std::string splitTemplate = TemplateOf(options);
   return ReportPieces(splitTemplate, list.Count() - 1, options.ProgressBar, out, err,
                       [&](const SplitProgress& progress) {
-                        Split(options.File, splitTemplate, frameBytes, list, progress);
+                        InputFile source(options.File);
+                        Split(source, splitTemplate, frameBytes, list, progress, PolicyOf(options));
                       });
 }
 
@@ -118,6 +119,14 @@ std::string TemplateOf(const SplitOptions& options) {
   // As the window's save dialog does: set.mp3 names set-1.mp3, set-2.mp3...
   const std::string& given = *options.Template;
   return given.find(kTrackPlaceholder) != std::string::npos ? given : MakeTemplate(given);
+}
+
+WritePolicy PolicyOf(const SplitOptions& options) {
+  WritePolicy policy;
+  if (options.CueSheet) {
+    policy.Protect(*options.CueSheet, "the cue sheet");
+  }
+  return policy;
 }
 
 std::optional<std::int32_t> EndFrameOrRefuse(const StreamDetails& details, std::ostream& err) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/StreamReport.h"
+#include "io/WritePolicy.h"
 #include "silence/SilenceFinder.h"
 #include "split/BreakpointList.h"
 #include "split/StreamFigures.h"
@@ -48,6 +49,10 @@ std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& te
 
 // The template the pieces are named from.
 std::string TemplateOf(const SplitOptions& options);
+
+// What the pieces may not replace besides the source: the cue sheet the run
+// reads.
+WritePolicy PolicyOf(const SplitOptions& options);
 
 // Prints each piece's name and size on out as it is written, messages on
 // err; returns the exit code.

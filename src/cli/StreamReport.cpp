@@ -1,7 +1,7 @@
 #include "cli/StreamReport.h"
 
 #include "analysis/MPEGaudio.h"
-#include "split/FileStreams.h"
+#include "io/InputFile.h"
 
 namespace brelvik {
 namespace {

@@ -16,8 +16,8 @@
 #include <memory>
 #include <sstream>
 
-#include "analysis/ReadOnlyFile.h"
-#include "split/FileStreams.h"
+#include "io/InputFile.h"
+#include "io/PieceWriter.h"
 #include "split/OutputNaming.h"
 
 namespace brelvik::cue {
@@ -558,7 +558,9 @@ std::string RefusalForAudio(const std::string& sheetPath, const CueSheet& sheet,
 
 void WriteCueSheet(const std::string& path, const CueSheet& sheet) {
   const std::string text = CueSheetText(sheet, path);
-  PieceWriter writer(path);
+  WritePolicy policy("cue sheet");
+  policy.Protect(sheet.File, "the MP3 file");
+  PieceWriter writer(path, policy);
   writer.Write(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
   writer.Commit();
 }

@@ -79,10 +79,11 @@ std::string RefusalForAudio(const std::string& sheetPath, const CueSheet& sheet,
 // ERefusedSplit.
 std::string CueSheetText(const CueSheet& sheet, const std::string& sheetPath = {});
 
-// Writes the sheet's text to path as pieces are written: nothing half-written
-// is left under the name, and only a missing name or a regular file is
-// written. Raises ERefusedSplit, before anything is written, for a FILE name
-// that cannot be written, and EStreamError.
+// Writes the sheet's text to path as pieces are written (PieceWriter):
+// nothing half-written is left under the name, and only a missing name or a
+// regular file other than the MP3 (sheet.File) is written. Raises
+// ERefusedSplit, before anything is written, for a FILE name that cannot be
+// written or a name the WritePolicy refuses, and EStreamError.
 void WriteCueSheet(const std::string& path, const CueSheet& sheet);
 
 // Where an audio file's sheet goes by default: its path with ".cue" in place

@@ -131,9 +131,9 @@ Bytes MadeFrame(const FrameHeader& like, std::span<const std::uint8_t> reservoir
 // One piece being written.
 class ExactPiece {
  public:
-  ExactPiece(const std::string& name, SourceWindow& window, const StreamLayout& layout,
-             const PieceRecipe& recipe, const Bytes& id3v2)
-      : writer_(name), window_(window), layout_(layout), recipe_(recipe) {
+  ExactPiece(const std::string& name, const WritePolicy& policy, SourceWindow& window,
+             const StreamLayout& layout, const PieceRecipe& recipe, const Bytes& id3v2)
+      : writer_(name, policy), window_(window), layout_(layout), recipe_(recipe) {
     writer_.Write(id3v2);
     headerAt_ = static_cast<std::int64_t>(id3v2.size());
     if (recipe_.HeaderFrame) {
@@ -331,15 +331,14 @@ PieceRecipe RecipeFor(const StreamLayout& layout, std::int64_t from, std::int64_
   return recipe;
 }
 
-void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const CutPlan& plan,
+void SplitExact(InputFile& file, const StreamLayout& layout, const CutPlan& plan,
                 const std::string& splitTemplate, const SplitProgress& progress,
-                const std::vector<PieceNames>& names) {
+                const std::vector<PieceNames>& names, WritePolicy alsoRead) {
   const int pieces = plan.Pieces();
   if (pieces < 1) {
     return;
   }
-  RefuseUnsafePieces(sourcePath, splitTemplate, pieces);
-  InputFile file(sourcePath);
+  const WritePolicy policy = PolicyForPieces(file, std::move(alsoRead), splitTemplate, pieces);
   const std::int64_t size = file.Size();
   const PieceTags tags(file, layout);
   file.Seek(layout.AudioStart);
@@ -358,12 +357,12 @@ void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const
   for (std::int64_t index = 0; piece < pieces; ++index) {
     const auto frame = walker.Next();
     if (!frame) {
-      throw EStreamError("Stream read error", sourcePath,
+      throw EStreamError("Stream read error", file.Path(),
                          "the file has changed while it was split");
     }
     if (index == recipe.FirstFrame) {
       current = std::make_unique<ExactPiece>(
-          PieceName(splitTemplate, piece + 1), window, layout, recipe,
+          PieceName(splitTemplate, piece + 1), policy, window, layout, recipe,
           tags.Id3v2For(piece + 1, pieces, namesOf(piece), LengthMs(layout, plan, piece)));
       priming.Write(*current, recipe, *frame);
     }

@@ -45,15 +45,14 @@ struct PieceRecipe {
 
 PieceRecipe RecipeFor(const StreamLayout& layout, std::int64_t from, std::int64_t to);
 
-// Writes the plan's pieces, named from the template with PieceName, calling
-// progress(k) after piece k. The same guarantees as the byte-range split: the
-// source and anything but a regular file are never overwritten (refused
-// before anything is written), no
-// truncated piece is left under a final name, and a failure raises
-// EStreamError with the same texts, ending the split at that piece.
-// names[k - 1], where given, names piece k in its ID3v2 tag.
-void SplitExact(const std::string& sourcePath, const StreamLayout& layout, const CutPlan& plan,
+// Writes the plan's pieces from the open source, named from the template with
+// PieceName, calling progress(k) after piece k. The same guarantees as the
+// byte-range split: no name the policy refuses is written (PolicyForPieces,
+// before anything is written), no truncated piece is left under a final name,
+// and a failure raises EStreamError with the same texts, ending the split at
+// that piece. names[k - 1], where given, names piece k in its ID3v2 tag.
+void SplitExact(InputFile& source, const StreamLayout& layout, const CutPlan& plan,
                 const std::string& splitTemplate, const SplitProgress& progress,
-                const std::vector<PieceNames>& names = {});
+                const std::vector<PieceNames>& names = {}, WritePolicy alsoRead = WritePolicy());
 
 }  // namespace brelvik::exact

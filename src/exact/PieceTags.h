@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "exact/StreamLayout.h"
-#include "split/FileStreams.h"
+#include "io/InputFile.h"
 
 namespace brelvik::exact {
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "split/FileStreams.h"
+#include "io/InputFile.h"
 
 namespace brelvik::exact {
 

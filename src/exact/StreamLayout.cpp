@@ -5,7 +5,7 @@
 
 #include "exact/FrameWalker.h"
 #include "exact/SourceWindow.h"
-#include "split/FileStreams.h"
+#include "io/InputFile.h"
 
 namespace brelvik::exact {
 namespace {

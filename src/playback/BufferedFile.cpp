@@ -1,50 +1,46 @@
 #include "playback/BufferedFile.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "analysis/ReadOnlyFile.h"
+#include "io/InputFile.h"
 
 namespace brelvik::playback {
 namespace {
 
 constexpr std::size_t kBufferBytes = 64 * 1024;
 
-ssize_t ReadAt(int fd, void* out, std::size_t count, off_t offset) {
-  ssize_t got = 0;
-  do {
-    got = ::pread(fd, out, count, offset);
-  } while (got < 0 && errno == EINTR);
-  return got;
-}
-
 }  // namespace
 
-BufferedFile::BufferedFile(const std::string& path)
-    : fd_(OpenRegularFile(path)), buffer_(kBufferBytes) {
-  if (fd_ < 0) {
-    openError_ = errno;
+BufferedFile::BufferedFile(const std::string& path) : buffer_(kBufferBytes) {
+  OpenedFile opened = OpenRegularFile(path);
+  if (!opened.File.Valid()) {
+    openError_ = opened.Error;
     return;
   }
-  size_ = ::lseek(fd_, 0, SEEK_END);
+  fd_ = std::move(opened.File);
+  size_ = ::lseek(fd_.Get(), 0, SEEK_END);
   if (size_ < 0) {
-    ::close(fd_);
-    fd_ = -1;
+    fd_.Close();
   }
 }
 
-BufferedFile::~BufferedFile() {
-  if (fd_ >= 0) {
-    ::close(fd_);
+BufferedFile::~BufferedFile() = default;
+
+ssize_t BufferedFile::ReadAt(void* out, std::size_t count, off_t offset) const {
+  const Transfer read = fd_.ReadFullAt(offset, std::span(static_cast<std::uint8_t*>(out), count));
+  if (read.Error != 0 && read.Bytes == 0) {
+    errno = read.Error;
+    return -1;
   }
+  return static_cast<ssize_t>(read.Bytes);
 }
 
 ssize_t BufferedFile::Refill() {
-  const ssize_t got = ReadAt(fd_, buffer_.data(), buffer_.size(), position_);
+  const ssize_t got = ReadAt(buffer_.data(), buffer_.size(), position_);
   bufferStart_ = position_;
   bufferLength_ = got > 0 ? static_cast<std::size_t>(got) : 0;
   return got;
@@ -69,7 +65,7 @@ ssize_t BufferedFile::Read(void* out, std::size_t count) {
     }
     // Large reads bypass the buffer; small ones refill it.
     const bool direct = count - done >= buffer_.size();
-    const ssize_t got = direct ? ReadAt(fd_, target + done, count - done, position_) : Refill();
+    const ssize_t got = direct ? ReadAt(target + done, count - done, position_) : Refill();
     if (got <= 0) {
       return done > 0 ? static_cast<ssize_t>(done) : got;
     }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "io/FileDescriptor.h"
+
 namespace brelvik::playback {
 
 class BufferedFile {
@@ -23,7 +25,7 @@ class BufferedFile {
   BufferedFile(const BufferedFile&) = delete;
   BufferedFile& operator=(const BufferedFile&) = delete;
 
-  bool Valid() const { return fd_ >= 0; }
+  bool Valid() const { return fd_.Valid(); }
   int OpenError() const { return openError_; }
 
   // From now on every Read fails (-1, errno EINTR) once *stop is true, so
@@ -39,8 +41,10 @@ class BufferedFile {
  private:
   // Fills the buffer from the current position; the read(2) result.
   ssize_t Refill();
+  // Like pread(2), but as many bytes as the file holds there.
+  ssize_t ReadAt(void* out, std::size_t count, off_t offset) const;
 
-  int fd_ = -1;
+  FileDescriptor fd_;
   int openError_ = 0;
   off_t size_ = 0;
   off_t position_ = 0;

@@ -1,7 +1,6 @@
 #include "split/SplitEngine.h"
 
 #include <algorithm>
-#include <map>
 #include <vector>
 
 #include "split/OutputNaming.h"
@@ -15,41 +14,24 @@ std::int64_t ByteOffsetOf(std::int32_t breakpoint, std::uint16_t frameBytes) {
 
 }  // namespace
 
-void RefuseUnsafePieces(const std::string& sourcePath, const std::string& splitTemplate,
-                        int pieces) {
-  // Existing pieces by file: a name linked to an earlier piece would replace it.
-  std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> existing;
+WritePolicy PolicyForPieces(const InputFile& source, WritePolicy alsoRead,
+                            const std::string& splitTemplate, int pieces) {
+  alsoRead.Protect(source, "the source file");
+  std::vector<std::string> names;
   for (int piece = 1; piece <= pieces; ++piece) {
-    const std::string name = PieceName(splitTemplate, piece);
-    if (IsSameFile(name, sourcePath)) {
-      throw ERefusedSplit("The piece " + name + " would overwrite the source file");
-    }
-    if (IsOtherThanRegularFile(name)) {
-      throw ERefusedSplit("The piece " + name +
-                          " names something other than a regular file, which is left as it is");
-    }
-    if (IsLinkToNothing(name)) {
-      throw ERefusedSplit("The piece " + name +
-                          " is a link that leads to no file, which is left as it is");
-    }
-    if (const auto identity = FileIdentityOf(name)) {
-      if (const auto [earlier, added] = existing.emplace(*identity, name); !added) {
-        throw ERefusedSplit("The pieces " + earlier->second + " and " + name +
-                            " are one file, so the second would replace the first");
-      }
-    }
+    names.push_back(PieceName(splitTemplate, piece));
   }
+  alsoRead.CheckAll(names);
+  return alsoRead;
 }
 
-void FileCopy(const std::string& source, const std::string& destination, std::int64_t offset,
-              std::int64_t count) {
-  InputFile input(source);
-  PieceWriter output(destination);
-  const std::int64_t size = input.Size();
+void FileCopy(InputFile& source, const std::string& destination, std::int64_t offset,
+              std::int64_t count, const WritePolicy& policy) {
+  PieceWriter output(destination, policy);
+  const std::int64_t size = source.Size();
   std::int64_t position = 0;
   if (offset < size) {
     position = std::max<std::int64_t>(offset, 0);
-    input.Seek(position);
   } else {
     count = -1;
   }
@@ -59,22 +41,22 @@ void FileCopy(const std::string& source, const std::string& destination, std::in
   for (std::int64_t left = count; left > 0;) {
     const auto block = static_cast<std::size_t>(std::min<std::int64_t>(left, kCopyBlockBytes));
     const std::span<std::uint8_t> chunk(buffer.data(), block);
-    input.ReadExactly(chunk);
+    source.ReadAt(position, chunk);
     output.Write(chunk);
+    position += static_cast<std::int64_t>(block);
     left -= static_cast<std::int64_t>(block);
   }
   output.Commit();
 }
 
-void Split(const std::string& sourcePath, const std::string& splitTemplate,
-           std::uint16_t frameBytes, const BreakpointList& breakpoints,
-           const SplitProgress& progress) {
+void Split(InputFile& source, const std::string& splitTemplate, std::uint16_t frameBytes,
+           const BreakpointList& breakpoints, const SplitProgress& progress, WritePolicy alsoRead) {
   const int pieces = breakpoints.Count() - 1;
-  RefuseUnsafePieces(sourcePath, splitTemplate, pieces);
+  const WritePolicy policy = PolicyForPieces(source, std::move(alsoRead), splitTemplate, pieces);
   for (int i = 0; i < pieces; ++i) {
     const std::int64_t start = ByteOffsetOf(breakpoints.Value(i), frameBytes);
     const std::int64_t next = ByteOffsetOf(breakpoints.Value(i + 1), frameBytes);
-    FileCopy(sourcePath, PieceName(splitTemplate, i + 1), start, next - start);
+    FileCopy(source, PieceName(splitTemplate, i + 1), start, next - start, policy);
     if (progress) {
       progress(i + 1);
     }

@@ -616,6 +616,7 @@ bool TMain::OpenMp3(const QString& path) {
   Frame_LB->setText("0");
   breakpoints_.Reset();
   sheet_.reset();
+  sheetPath_.clear();
   markedTimes_.clear();
   ShowBreakpoints();
   figures_ = SetDataMpeg(*analyser_);
@@ -667,10 +668,12 @@ std::string TMain::SplitLocked() {
     }
   };
   try {
+    // Every piece comes from this one open file, whatever happens to its name.
+    InputFile source(sourcePath_);
     if (ExactCuts_CB->isChecked()) {
-      return SplitExactPieces(progress);
+      return SplitExactPieces(source, progress);
     }
-    Split(sourcePath_, splitTemplate_, figures_.FrameBytes, breakpoints_, progress);
+    Split(source, splitTemplate_, figures_.FrameBytes, breakpoints_, progress, AlsoRead());
   } catch (const SplitInterrupted&) {
     // Asked to end: the pieces written so far stay, and the window closes.
     QTimer::singleShot(0, this, [this] { close(); });
@@ -681,7 +684,7 @@ std::string TMain::SplitLocked() {
 // Exact mode: each breakpoint stands for the time at which the position
 // display began to show it. Returns why the pieces cannot be made, if they
 // cannot; nothing is written then.
-std::string TMain::SplitExactPieces(const SplitProgress& progress) {
+std::string TMain::SplitExactPieces(InputFile& source, const SplitProgress& progress) {
   const exact::IndexOutcome index = exact::IndexStream(sourcePath_);
   if (!index.Layout) {
     return index.Refusal;
@@ -702,8 +705,18 @@ std::string TMain::SplitExactPieces(const SplitProgress& progress) {
   if (!plan.Plan) {
     return plan.Refusal;
   }
-  exact::SplitExact(sourcePath_, *index.Layout, *plan.Plan, splitTemplate_, progress, names);
+  exact::SplitExact(source, *index.Layout, *plan.Plan, splitTemplate_, progress, names, AlsoRead());
   return {};
+}
+
+// What the pieces may not replace besides the source: the sheet the list
+// came from.
+WritePolicy TMain::AlsoRead() const {
+  WritePolicy policy;
+  if (sheet_) {
+    policy.Protect(sheetPath_, "the cue sheet");
+  }
+  return policy;
 }
 
 void TMain::TrackBarChange() {
@@ -1011,6 +1024,7 @@ bool TMain::OpenCueSheet(const QString& path) {
     return false;
   }
   TakeSheet(*outcome.Sheet);
+  sheetPath_ = sheetPath;
   return true;
 }
 
@@ -1059,13 +1073,12 @@ void TMain::SaveCueSheet_KeyPress() {
   if (!chosen) {
     return;
   }
-  const std::string sheetPath = ToPath(*chosen);
-  if (IsSameFile(sheetPath, sourcePath_)) {
-    ShowErrorBox(this, "The cue sheet would overwrite the MP3 file " + FromPath(sourcePath_));
-    return;
+  try {
+    cue::WriteCueSheet(ToPath(*chosen), cue::SheetOfList(breakpoints_, figures_, sourcePath_,
+                                                         EndOfFileFrame(), sheet_));
+  } catch (const ERefusedSplit& refusal) {
+    ShowErrorBox(this, QString::fromUtf8(refusal.what()));
   }
-  cue::WriteCueSheet(
-      sheetPath, cue::SheetOfList(breakpoints_, figures_, sourcePath_, EndOfFileFrame(), sheet_));
 }
 
 void TMain::FindSilences_KeyPress() {

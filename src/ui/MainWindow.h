@@ -31,6 +31,7 @@ class QTimer;
 class QToolButton;
 
 namespace brelvik {
+class InputFile;
 class PlaybackDevice;
 class TMPEGaudio;
 }  // namespace brelvik
@@ -148,7 +149,8 @@ class TMain final : public QWidget {
   static bool TakeAsCopy(QDropEvent* event);
   static void SetTimer(QTimer* timer, bool on);
   std::string SplitLocked();
-  std::string SplitExactPieces(const SplitProgress& progress);
+  std::string SplitExactPieces(InputFile& source, const SplitProgress& progress);
+  WritePolicy AlsoRead() const;
   bool OpenCueSheet(const QString& path);
   void TakeSheet(const cue::CueSheet& sheet);
   std::int32_t EndOfFileFrame() const;
@@ -171,6 +173,7 @@ class TMain final : public QWidget {
   std::int32_t previewEnd_ = 0;
   std::int32_t previewReturn_ = 0;
   std::optional<cue::CueSheet> sheet_;  // the sheet the list was filled from
+  std::string sheetPath_;               // and where it was read, which no piece may replace
   std::map<std::int32_t, double> markedTimes_;
   std::unique_ptr<SilenceScan> scan_;
   int scanSerial_ = 0;

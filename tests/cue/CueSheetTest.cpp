@@ -14,7 +14,7 @@
 #include "TempDir.h"
 #include "cue/CueBreakpoints.h"
 #include "cue/CueSheet.h"
-#include "split/FileStreams.h"
+#include "io/StreamError.h"
 
 namespace brelvik::cue {
 namespace {

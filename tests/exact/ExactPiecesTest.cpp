@@ -139,7 +139,8 @@ const SplitSource& SplitOf(const Source& source) {
     throw std::runtime_error(plan.Refusal);
   }
   const std::string pieceTemplate = folder.File(source.Name + "-%track%.mp3");
-  SplitExact(split.Path, split.Layout, *plan.Plan, pieceTemplate, {});
+  InputFile file(split.Path);
+  SplitExact(file, split.Layout, *plan.Plan, pieceTemplate, {});
   for (int k = 1; k <= plan.Plan->Pieces(); ++k) {
     split.Pieces.push_back(PieceName(pieceTemplate, k));
   }
@@ -287,7 +288,8 @@ TEST(ExactLayerIIPieces, OfASingleFrameAreRefused) {
             "1 lie too close");
   const PlanOutcome twoFrames = PlanCuts(*index.Layout, {{0, "0"}, {52.2, "2"}});
   ASSERT_TRUE(twoFrames.Plan) << twoFrames.Refusal;
-  SplitExact(path, *index.Layout, *twoFrames.Plan, folder.File("tone-%track%.mp2"), {});
+  InputFile file(path);
+  SplitExact(file, *index.Layout, *twoFrames.Plan, folder.File("tone-%track%.mp2"), {});
   EXPECT_EQ(brelvik::testing::DecodeStraight(folder.File("tone-1.mp2")).Frames(), 2 * 1152);
 }
 

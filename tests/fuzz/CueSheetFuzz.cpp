@@ -7,7 +7,7 @@
 #include "FuzzChecks.h"
 #include "cue/CueBreakpoints.h"
 #include "cue/CueSheet.h"
-#include "split/FileStreams.h"
+#include "io/StreamError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace brelvik;

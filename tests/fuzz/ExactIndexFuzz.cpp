@@ -54,7 +54,8 @@ void SplitInto(const std::string& source, const exact::StreamLayout& layout,
   Check(::mkdtemp(folder) != nullptr);
   int written = 0;
   try {
-    exact::SplitExact(source, layout, plan, std::string(folder) + "/piece-%track%.mp3",
+    brelvik::InputFile file(source);
+    exact::SplitExact(file, layout, plan, std::string(folder) + "/piece-%track%.mp3",
                       [&](int piece) { written = piece; });
     Check(written == plan.Pieces());
   } catch (const brelvik::EStreamError&) {

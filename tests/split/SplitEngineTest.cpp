@@ -4,6 +4,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <ostream>
 #include <random>
 #include <set>
@@ -43,6 +44,14 @@ Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t to) {
 }
 
 // Every name in the folder, hidden ones included.
+// The split of the file at this path, opened for it.
+void SplitFile(const std::string& source, const std::string& splitTemplate,
+               std::uint16_t frameBytes, const BreakpointList& breakpoints,
+               const SplitProgress& progress, WritePolicy alsoRead = WritePolicy()) {
+  InputFile input(source);
+  Split(input, splitTemplate, frameBytes, breakpoints, progress, std::move(alsoRead));
+}
+
 Names NamesIn(const fs::path& folder) {
   Names names;
   for (const auto& entry : fs::directory_iterator(folder)) {
@@ -82,7 +91,7 @@ TEST_P(SplitPieces, AreTheSourceBytesBetweenNeighbouringBreakpoints) {
   };
 
   std::vector<int> progress;
-  Split(dir.File("src.mp3"), splitTemplate, c.FrameBytes, ListOf(c.Breakpoints), [&](int k) {
+  SplitFile(dir.File("src.mp3"), splitTemplate, c.FrameBytes, ListOf(c.Breakpoints), [&](int k) {
     progress.push_back(k);
     EXPECT_EQ(ReadBytes(PieceName(splitTemplate, k)), pieceBytes(k)) << "piece " << k;
   });
@@ -128,8 +137,8 @@ TEST(Split, CountsOffsetsFromTheFirstByteOfTheFileTagIncluded) {
   const StreamFigures figures = SetDataMpeg(analyser);
   ASSERT_EQ(figures.FrameBytes, 417);
 
-  Split(dir.File("tagged.mp3"), MakeTemplate(dir.File("tagged.mp3")), figures.FrameBytes,
-        ListOf({"0", "5", "10"}), {});
+  SplitFile(dir.File("tagged.mp3"), MakeTemplate(dir.File("tagged.mp3")), figures.FrameBytes,
+            ListOf({"0", "5", "10"}), {});
   const Bytes first = ReadBytes(dir.File("tagged-1.mp3"));
   EXPECT_EQ(first, Slice(stream.Get(), 0, 2085));
   EXPECT_EQ(ReadBytes(dir.File("tagged-2.mp3")), Slice(stream.Get(), 2085, 4170));
@@ -142,7 +151,7 @@ TEST(Split, ReplacesExistingPiecesWhole) {
   const Bytes source = RandomBytes(1000);
   WriteBytes(dir.File("src.mp3"), source);
   WriteBytes(dir.File("live-1.mp3"), RandomBytes(5000, 99));
-  Split(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, ListOf({"0", "3"}), {});
+  SplitFile(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, ListOf({"0", "3"}), {});
   EXPECT_EQ(ReadBytes(dir.File("live-1.mp3")), Slice(source, 0, 300));
 }
 
@@ -151,8 +160,8 @@ TEST(Split, TemplateWithoutPlaceholderKeepsTheLastPiece) {
   const Bytes source = RandomBytes(1000);
   WriteBytes(dir.File("src.mp3"), source);
   std::vector<int> progress;
-  Split(dir.File("src.mp3"), dir.File("out.mp3"), 100, ListOf({"0", "3", "7"}),
-        [&](int k) { progress.push_back(k); });
+  SplitFile(dir.File("src.mp3"), dir.File("out.mp3"), 100, ListOf({"0", "3", "7"}),
+            [&](int k) { progress.push_back(k); });
   EXPECT_EQ(ReadBytes(dir.File("out.mp3")), Slice(source, 300, 700));
   EXPECT_EQ(NamesIn(dir.Path()), (Names{"src.mp3", "out.mp3"}));
   EXPECT_EQ(progress, (std::vector<int>{1, 2}));
@@ -162,8 +171,8 @@ TEST(Split, OneBreakpointWritesNothing) {
   TempDir dir;
   WriteBytes(dir.File("src.mp3"), RandomBytes(1000));
   int calls = 0;
-  Split(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, ListOf({"0"}),
-        [&](int) { ++calls; });
+  SplitFile(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, ListOf({"0"}),
+            [&](int) { ++calls; });
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(NamesIn(dir.Path()), Names{"src.mp3"});
 }
@@ -175,7 +184,8 @@ std::vector<int> FailingSplit(const std::string& source, const std::string& spli
                               const std::string& message) {
   std::vector<int> progress;
   try {
-    Split(source, splitTemplate, frameBytes, ListOf(points), [&](int k) { progress.push_back(k); });
+    SplitFile(source, splitTemplate, frameBytes, ListOf(points),
+              [&](int k) { progress.push_back(k); });
     ADD_FAILURE() << "the split did not fail";
   } catch (const EStreamError& error) {
     EXPECT_EQ(std::string(error.what()), message);
@@ -207,8 +217,8 @@ TEST(SplitFailure, AnythingButARegularFileInThePlaceOfAPieceIsRefusedBeforeAnyPi
   WriteBytes(dir.File("src.mp3"), RandomBytes(1000));
   fs::create_directory(dir.File("live-2.mp3"));
   try {
-    Split(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, ListOf({"0", "3", "7", "9"}),
-          [](int) { ADD_FAILURE() << "a piece was written"; });
+    SplitFile(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, ListOf({"0", "3", "7", "9"}),
+              [](int) { ADD_FAILURE() << "a piece was written"; });
     ADD_FAILURE() << "the split did not refuse";
   } catch (const ERefusedSplit& refusal) {
     EXPECT_EQ(std::string(refusal.what()),
@@ -225,44 +235,66 @@ struct LinkedPieceCase {
   const char* Refusal;               // with {} for the folder
 };
 
+// Any link under a piece's name is refused, wherever it leads.
+constexpr const char* kLinkRefusal =
+    "{}live-2.mp3 is a symbolic link; remove it or choose another name";
+
 const LinkedPieceCase kLinkedPieces[] = {
     {"LinkToAMissingFile",
      [](const TempDir& dir) { fs::create_symlink("missing.mp3", dir.File("live-2.mp3")); },
-     "The piece {}live-2.mp3 is a link that leads to no file, which is left as it is"},
+     kLinkRefusal},
     {"LinksInACircle",
      [](const TempDir& dir) {
        fs::create_symlink("live-2.mp3", dir.File("loop.mp3"));
        fs::create_symlink("loop.mp3", dir.File("live-2.mp3"));
      },
-     "The piece {}live-2.mp3 is a link that leads to no file, which is left as it is"},
+     kLinkRefusal},
     {"LinkToAnEarlierPiece",
      [](const TempDir& dir) {
        WriteBytes(dir.File("live-1.mp3"), {1, 2, 3});
        fs::create_symlink("live-1.mp3", dir.File("live-2.mp3"));
      },
-     "The pieces {}live-1.mp3 and {}live-2.mp3 are one file, so the second would replace the "
-     "first"},
+     kLinkRefusal},
+    {"LinkToARegularFile",
+     [](const TempDir& dir) {
+       WriteBytes(dir.File("other.mp3"), {1, 2, 3});
+       fs::create_symlink("other.mp3", dir.File("live-2.mp3"));
+     },
+     kLinkRefusal},
 };
 
 class SplitLinkedPiece : public ::testing::TestWithParam<LinkedPieceCase> {};
+
+// The bytes of every regular file in the folder, links not followed.
+std::map<std::string, Bytes> FilesIn(const fs::path& folder) {
+  std::map<std::string, Bytes> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (!entry.is_symlink() && entry.is_regular_file()) {
+      files[entry.path().filename().string()] = ReadBytes(entry.path().string());
+    }
+  }
+  return files;
+}
 
 TEST_P(SplitLinkedPiece, IsRefusedBeforeAnyPieceAndLeftAsItIs) {
   TempDir dir;
   WriteBytes(dir.File("src.mp3"), RandomBytes(1000));
   GetParam().Make(dir);
   const auto before = NamesIn(dir.Path());
+  const auto bytesBefore = FilesIn(dir.Path());
   std::string expected = GetParam().Refusal;
   for (auto at = expected.find("{}"); at != std::string::npos; at = expected.find("{}")) {
     expected.replace(at, 2, dir.File(""));
   }
   try {
-    Split(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, ListOf({"0", "3", "7", "9"}),
-          [](int) { ADD_FAILURE() << "a piece was written"; });
+    SplitFile(dir.File("src.mp3"), dir.File("live-%track%.mp3"), 100, ListOf({"0", "3", "7", "9"}),
+              [](int) { ADD_FAILURE() << "a piece was written"; });
     ADD_FAILURE() << "the split did not refuse";
   } catch (const ERefusedSplit& refusal) {
     EXPECT_EQ(std::string(refusal.what()), expected);
   }
   EXPECT_EQ(NamesIn(dir.Path()), before);
+  EXPECT_EQ(FilesIn(dir.Path()), bytesBefore);
   EXPECT_TRUE(fs::is_symlink(dir.File("live-2.mp3")));
 }
 
@@ -342,7 +374,7 @@ TEST_P(SplitOntoTheSource, IsRefusedBeforeAnythingIsWritten) {
 
   int calls = 0;
   try {
-    Split(source, splitTemplate, 100, ListOf({"0", "3", "7"}), [&](int) { ++calls; });
+    SplitFile(source, splitTemplate, 100, ListOf({"0", "3", "7"}), [&](int) { ++calls; });
     ADD_FAILURE() << "the split went ahead";
   } catch (const EStreamError& error) {
     const std::string clash = PieceName(splitTemplate, 2);

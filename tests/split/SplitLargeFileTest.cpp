@@ -90,7 +90,8 @@ TEST_P(SplitLargeFile, CopiesTheBytesAtOffsetsPast2GiB) {
   WriteMarkers(file.Get(), kSourceBytes - kMarkerBytes, 3);
 
   const std::string splitTemplate = MakeTemplate(source);
-  Split(source, splitTemplate, kFrameBytes, ListOf(c.Breakpoints), {});
+  InputFile input(source);
+  Split(input, splitTemplate, kFrameBytes, ListOf(c.Breakpoints), {});
 
   for (std::size_t i = 0; i + 1 < c.Breakpoints.size(); ++i) {
     const auto piece = ReadBytes(PieceName(splitTemplate, static_cast<int>(i + 1)));

@@ -147,6 +147,40 @@ TEST_F(CueSheetWindowTest, CtrlERefusesAnMp3NameASheetCannotHold) {
   EXPECT_FALSE(std::filesystem::exists(dir_.File("odd.cue")));
 }
 
+// The sheet the list came from is read by the run, as the MP3 is: no piece
+// takes its place, in either kind of split.
+TEST_F(CueSheetWindowTest, NoPieceReplacesTheSheetTheListCameFrom) {
+  WriteText(dir_.File("live-1.cue"), kSheet);
+  const Bytes sheet = ReadBytes(dir_.File("live-1.cue"));
+  OpenThroughDialog(dir_.File("live-1.cue"));
+  ASSERT_THAT(ListTexts(), ElementsAre("0", "38", "100"));
+  ChooseOutputName(dir_.File("live.cue"));  // pieces live-1.cue, live-2.cue
+  for (const bool exact : {false, true}) {
+    Find<QCheckBox>("ExactCuts_CB")->setChecked(exact);
+    ModalBoxes boxes;
+    window_.Split_TbClick();
+    ASSERT_EQ(boxes.Seen().size(), 1u) << exact;
+    EXPECT_EQ(boxes.Seen()[0].Text.toStdString(),
+              "The piece " + dir_.File("live-1.cue") + " would overwrite the cue sheet.");
+    EXPECT_EQ(ReadBytes(dir_.File("live-1.cue")), sheet);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("live-2.cue")));
+  }
+}
+
+TEST_F(CueSheetWindowTest, CtrlENeverPutsTheSheetInPlaceOfTheMp3) {
+  OpenThroughDialog(dir_.File("live.mp3"));
+  window_.Breakpoints().AddTypedFrame("12", 100);
+  const Bytes mp3 = ReadBytes(dir_.File("live.mp3"));
+  dialogAnswers_.push_back(QString::fromStdString(dir_.File("live.mp3")));
+  ModalBoxes boxes;
+  window_.SaveCueSheet_KeyPress();
+  ASSERT_EQ(boxes.Seen().size(), 1u);
+  EXPECT_EQ(boxes.Seen()[0].Title, "Error");
+  EXPECT_EQ(boxes.Seen()[0].Text.toStdString(),
+            "The cue sheet " + dir_.File("live.mp3") + " would overwrite the MP3 file");
+  EXPECT_EQ(ReadBytes(dir_.File("live.mp3")), mp3);
+}
+
 TEST_F(CueSheetWindowTest, CtrlESavesTheListAsASheetThatReadsBack) {
   OpenThroughDialog(dir_.File("live.mp3"));
   window_.Breakpoints().AddTypedFrame("12", 100);
