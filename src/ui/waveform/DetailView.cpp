@@ -95,9 +95,9 @@ void DetailView::Grown(std::int64_t from, std::int64_t to) {
   const double msPerFrame = 1000.0 / Envelope()->Rate();
   // Columns reach a bucket of the level they are drawn from beyond their span.
   const double reach = span_.LengthMs / std::max(width(), 1) * waveform::kLevelFactor;
-  if (static_cast<double>(from) *
-          msPerFrame<span_.EndMs() + reach&& static_cast<double>(to) * msPerFrame> span_.StartMs -
-      reach) {
+  const double fromMs = static_cast<double>(from) * msPerFrame;
+  const double toMs = static_cast<double>(to) * msPerFrame;
+  if (fromMs < span_.EndMs() + reach && toMs > span_.StartMs - reach) {
     Invalidate();
   }
 }
@@ -129,7 +129,7 @@ void DetailView::paintEvent(QPaintEvent*) {
   marks.Markers(Marks().Markers, true);
   marks.Playhead(Marks().PlayheadMs);
   if (press_ && press_->Dragging) {
-    marks.Dragged({*press_->Marker, press_->DropMs});
+    marks.Dragged({*press_->Marker, Marks().SnappedMs(press_->DropMs)});
   }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "silence/SilenceFinder.h"
+#include "split/StreamFigures.h"
 
 namespace brelvik::ui {
 
@@ -23,10 +24,21 @@ struct WaveformMarks {
   std::vector<WaveformMarker> Markers;  // ascending, as in the list
   std::optional<double> PlayheadMs;
   std::vector<silence::Silence> Silences;
+  // The list's frame arithmetic, and whether its entries keep the times they
+  // were given (exact cuts): a dragged marker is shown where the list would
+  // put it, on the start of a frame or, in exact mode, where it is.
+  StreamFigures Figures;
+  bool Exact = false;
 
   std::optional<int> SelectedMarker() const;
   std::vector<double> Times() const;
+  // Where the list would put an entry dropped at ms.
+  double SnappedMs(double ms) const;
 };
+
+// The first whole millisecond at which the position shows this frame: the
+// time to draw a frame's entry at, as FrameOfTime takes it back to the frame.
+double FrameStartMs(std::int32_t frame, const StreamFigures& figures);
 
 // How far Left and Right move the selected marker.
 enum class NudgeStep { Frame, Second };

@@ -64,6 +64,60 @@ TEST_F(WaveformInteraction, DraggingAMarkerAsksToMoveItAndLeavesItWhereTheListHa
   EXPECT_EQ(MarkerColumns(), (std::vector<double>{moved, before.back()}));
 }
 
+// While it is dragged, a marker is shown where the list would put it: on
+// the first millisecond of a frame, or in exact mode where it is.
+TEST_F(WaveformInteraction, ADraggedMarkerIsShownWhereTheListWouldPutIt) {
+  marks_.Figures = {192, 626, 200, 26};  // 26.08 ms a frame
+  Detail().ShowSpan({1000, 300});
+  const QPointF from = At(1044.9);
+  for (const bool exact : {false, true}) {
+    marks_.Exact = exact;
+    window_.SetMarks(marks_);
+    const QPointF to = from + QPointF(50, 0);
+    const double drop = Detail().Scale().TimeOf(to.x());
+    const double shown =
+        exact ? drop : FrameStartMs(FrameOfTime(drop, marks_.Figures), marks_.Figures);
+    if (!exact) {  // far enough from the pointer to tell the two apart
+      ASSERT_GT(std::abs(Detail().Scale().ColumnOf(shown) - std::floor(to.x())), 5);
+    }
+    SendMouse(Detail(), QEvent::MouseButtonPress, from);
+    SendMouse(Detail(), QEvent::MouseMove, to);
+    const QImage image = Render(Detail());
+    std::vector<int> columns;
+    for (int x = 0; x < image.width(); ++x) {
+      for (int y = 0; y < image.height(); ++y) {
+        if (Is(image, x, y, look::kSelectedMarker)) {
+          columns.push_back(x);
+          break;
+        }
+      }
+    }
+    EXPECT_EQ(columns, std::vector<int>{Detail().Scale().ColumnOf(shown)}) << exact;
+    SendMouse(Detail(), QEvent::MouseButtonRelease, to);
+    ASSERT_FALSE(dragged_.isEmpty());
+    // The time dropped at goes to the list, which takes it to the same frame.
+    EXPECT_NEAR(dragged_.last().at(1).toDouble(), drop, 1e-9);
+  }
+}
+
+// The time a frame's entry is drawn at is the first millisecond the
+// position shows that frame: the list takes it back to the frame, and the
+// millisecond before to the frame before.
+TEST(WaveformFrameTimes, AFramesStartIsTheFirstMillisecondThatShowsIt) {
+  for (const StreamFigures figures :
+       {StreamFigures{128, 417}, StreamFigures{128, 418}, StreamFigures{320, 1044},
+        StreamFigures{32, 144}, StreamFigures{8, 26}, StreamFigures{192, 626}}) {
+    for (std::int32_t frame = 0; frame < 5000; ++frame) {
+      const double start = FrameStartMs(frame, figures);
+      ASSERT_EQ(start, std::floor(start));
+      ASSERT_EQ(FrameOfTime(start, figures), frame) << figures.Kbps << " " << figures.FrameBytes;
+      if (frame > 0) {
+        ASSERT_EQ(FrameOfTime(start - 1, figures), frame - 1) << figures.Kbps;
+      }
+    }
+  }
+}
+
 TEST_F(WaveformInteraction, APressThatHardlyMovesSelectsWithoutDragging) {
   Drag(Detail(), At(2481.6), At(2481.6) + QPointF(2, 0));
   EXPECT_EQ(selected_.count(), 1);
