@@ -1,8 +1,9 @@
 // Writes a constant-rate MPEG 1 Layer III stream (128 kbit/s, 44.1 kHz, 417-byte
-// unpadded frames, no tags) of at least the given number of mebibytes, in
-// blocks of whole frames. Prints the number of frames written.
+// unpadded frames) of at least the given number of mebibytes, in blocks of
+// whole frames, behind an ID3v2.4 tag holding a picture of TAG_KIB kibibytes
+// when that is given (no tag otherwise). Prints the number of frames written.
 //
-// Usage: brelvik-bench-make-stream PATH MEBIBYTES
+// Usage: brelvik-bench-make-stream PATH MEBIBYTES [TAG_KIB]
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -27,9 +28,40 @@ std::vector<char> FrameBlock() {
   return block;
 }
 
-bool WriteStream(const std::string& path, std::uint64_t frames) {
+void PutSynchsafe(std::ofstream& out, std::uint64_t value) {
+  for (int shift = 21; shift >= 0; shift -= 7) {
+    out.put(static_cast<char>((value >> shift) & 0x7F));
+  }
+}
+
+// An ID3v2.4 tag of one picture frame ("APIC") of pictureBytes bytes.
+void WriteTag(std::ofstream& out, std::uint64_t pictureBytes) {
+  static const char kPictureHead[] = "\0image/jpeg\0\3";              // encoding, type, cover
+  const std::uint64_t body = sizeof kPictureHead + 1 + pictureBytes;  // and an empty description
+  out.write("ID3\4\0\0", 6);
+  PutSynchsafe(out, 10 + body);
+  out.write("APIC", 4);
+  PutSynchsafe(out, body);
+  out.write("\0\0", 2);
+  out.write(kPictureHead, sizeof kPictureHead);
+  out.put('\0');
+  std::vector<char> chunk(1 << 20);
+  for (std::size_t i = 0; i < chunk.size(); ++i) {
+    chunk[i] = static_cast<char>((i * 2654435761u) >> 24);
+  }
+  for (std::uint64_t left = pictureBytes; left > 0 && out;) {
+    const std::uint64_t now = left < chunk.size() ? left : chunk.size();
+    out.write(chunk.data(), static_cast<std::streamsize>(now));
+    left -= now;
+  }
+}
+
+bool WriteStream(const std::string& path, std::uint64_t frames, std::uint64_t tagBytes) {
   const std::vector<char> block = FrameBlock();
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (tagBytes > 0) {
+    WriteTag(out, tagBytes);
+  }
   for (std::uint64_t left = frames; left > 0 && out;) {
     const std::uint64_t now = left < kFramesPerBlock ? left : kFramesPerBlock;
     out.write(block.data(), static_cast<std::streamsize>(now * kFrameBytes));
@@ -42,20 +74,22 @@ bool WriteStream(const std::string& path, std::uint64_t frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: brelvik-bench-make-stream PATH MEBIBYTES\n";
+  if (argc != 3 && argc != 4) {
+    std::cerr << "usage: brelvik-bench-make-stream PATH MEBIBYTES [TAG_KIB]\n";
     return 2;
   }
   std::uint64_t mebibytes = 0;
+  std::uint64_t tagKibibytes = 0;
   try {
     mebibytes = std::stoull(argv[2]);
+    tagKibibytes = argc == 4 ? std::stoull(argv[3]) : 0;
   } catch (const std::exception&) {
-    std::cerr << "brelvik-bench-make-stream: not a size in MiB: " << argv[2] << '\n';
+    std::cerr << "brelvik-bench-make-stream: not a size: " << argv[2] << '\n';
     return 2;
   }
   const std::uint64_t bytes = mebibytes * 1024 * 1024;
   const std::uint64_t frames = (bytes + kFrameBytes - 1) / kFrameBytes;
-  if (!WriteStream(argv[1], frames)) {
+  if (!WriteStream(argv[1], frames, tagKibibytes * 1024)) {
     std::cerr << "brelvik-bench-make-stream: cannot write " << argv[1] << '\n';
     return 1;
   }

@@ -3,12 +3,14 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 
 #include "cli/CueCommand.h"
 #include "cli/ExitCodes.h"
 #include "cli/InfoCommand.h"
+#include "cli/PrintLine.h"
 #include "cli/SilencesCommand.h"
 #include "cli/SplitCommand.h"
 #include "split/OutputNaming.h"
@@ -121,6 +123,14 @@ void AddSplitCommand(CLI::App& app, SplitOptions& options) {
   split->footer(kBreakpointHelp);
 }
 
+// CLI11's message, with the arguments it names (file names, typed texts)
+// quoted as every other message is.
+std::string QuotedFailureMessage(const CLI::App* app, const CLI::Error& error) {
+  const std::string message = CLI::FailureMessage::simple(app, error);
+  const std::string what = error.what();
+  return cue::TerminalText(what) + message.substr(std::min(what.size(), message.size()));
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
@@ -131,6 +141,7 @@ int RunCommandLine(int argc, char** argv) {
   app.set_version_flag("--version", std::string("brelvik-split ") + BRELVIK_VERSION);
   app.require_subcommand(1);
   app.footer(std::string(kBreakpointHelp) + "\n\n" + kExitCodeHelp);
+  app.failure_message(QuotedFailureMessage);
 
   InfoOptions info;
   SplitOptions split;

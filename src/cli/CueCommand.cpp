@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/ExitCodes.h"
+#include "cli/PrintLine.h"
 #include "cli/SplitCommand.h"
 #include "cli/StreamReport.h"
 #include "cue/CueBreakpoints.h"
@@ -13,7 +14,7 @@ namespace brelvik {
 int RunCue(const CueOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
   if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
-    err << AnalysisMessage(report) << '\n';
+    PrintLine(err, AnalysisMessage(report));
     return code;
   }
   const StreamDetails& details = *report.Details;
@@ -26,11 +27,11 @@ int RunCue(const CueOptions& options, std::ostream& out, std::ostream& err) {
     return kExitRefused;
   }
   if (list->Count() < 2) {
-    err << "Nothing to write: give at least one breakpoint after frame 0, or --to-end\n";
+    PrintLine(err, "Nothing to write: give at least one breakpoint after frame 0, or --to-end");
     return kExitRefused;
   }
   if (list->Count() - 1 > cue::kMostTracks) {
-    err << cue::TooManyTracks(list->Count() - 1) << '\n';
+    PrintLine(err, cue::TooManyTracks(list->Count() - 1));
     return kExitRefused;
   }
   const std::string sheetPath = options.Sheet.value_or(cue::SheetPathFor(options.File));
@@ -39,13 +40,13 @@ int RunCue(const CueOptions& options, std::ostream& out, std::ostream& err) {
   try {
     cue::WriteCueSheet(sheetPath, sheet);
   } catch (const ERefusedSplit& refusal) {
-    err << refusal.Detailed() << '\n';
+    PrintLine(err, refusal.Detailed());
     return kExitRefused;
   } catch (const EStreamError& error) {
-    err << error.Detailed() << '\n';
+    PrintLine(err, error.Detailed());
     return kExitWriteFailed;
   }
-  out << sheetPath << ": " << sheet.Tracks.size() << " tracks\n";
+  PrintLine(out, sheetPath + ": " + std::to_string(sheet.Tracks.size()) + " tracks");
   return kExitSuccess;
 }
 

@@ -5,24 +5,34 @@
 #include <ostream>
 
 #include "cli/BreakpointText.h"
-#include "cli/ExitCodes.h"
 #include "cli/PieceReport.h"
+#include "cli/PrintLine.h"
 #include "exact/ExactSplit.h"
+#include "io/StreamError.h"
+#include "split/BreakpointList.h"
 #include "split/IntegerText.h"
 
 namespace brelvik {
 namespace {
 
-exact::CutRequest RequestOf(const std::string& text, const StreamFigures& figures,
+// The time at which the real frame N begins.
+double RealFrameMs(std::int32_t frame, const exact::StreamLayout& layout) {
+  const auto sample =
+      static_cast<double>(std::int64_t{frame} * layout.SamplesPerFrame - layout.FirstSample);
+  return sample * 1000.0 / layout.SampleRate;
+}
+
+exact::CutRequest RequestOf(const std::string& text, const StreamFigures* figures,
                             const exact::StreamLayout& layout) {
   const BreakpointText breakpoint = ParseBreakpoint(text);
   if (breakpoint.Form == BreakpointText::Kind::Frame) {
     const std::int32_t frame = StrToInt(breakpoint.FrameText);
-    if (frame > figures.FrameTotal) {
-      throw EBreakpointSyntax("Maximum number of frames: " + std::to_string(figures.FrameTotal) +
-                              FrameCountReason(figures.FrameTotal));
+    const std::int64_t total = figures ? figures->FrameTotal : layout.AudioFrames;
+    if (frame > total) {
+      throw EBreakpointSyntax("Maximum number of frames: " + std::to_string(total) +
+                              (figures ? FrameCountReason(figures->FrameTotal) : ""));
     }
-    return {exact::FrameNumberMs(frame, figures), text};
+    return {figures ? exact::FrameNumberMs(frame, *figures) : RealFrameMs(frame, layout), text};
   }
   const double durationMs = layout.DurationSecs() * 1000.0;
   if (breakpoint.Milliseconds > durationMs) {
@@ -35,7 +45,7 @@ exact::CutRequest RequestOf(const std::string& text, const StreamFigures& figure
 }  // namespace
 
 ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
-                              const StreamFigures& figures, const exact::StreamLayout& layout) {
+                              const StreamFigures* figures, const exact::StreamLayout& layout) {
   ExactRequests result;
   result.Requests.push_back({0, "0"});
   for (const std::string& text : texts) {
@@ -62,43 +72,44 @@ ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
   return result;
 }
 
-void ExplainExactRefusal(const std::string& path, std::ostream& err) {
-  try {
-    if (const exact::IndexOutcome index = exact::IndexStream(path); !index.Layout) {
-      err << index.Refusal << '\n';
-    }
-  } catch (const EStreamError&) {
-    // The analysis has already said that the file cannot be read.
-  }
-}
-
-int RunExactSplit(const SplitOptions& options, const RequestSource& requestsFor, std::ostream& out,
-                  std::ostream& err, const std::vector<exact::PieceNames>& names) {
+std::optional<exact::StreamLayout> IndexOrRefuse(const std::string& path,
+                                                 const StreamReport& report, std::ostream& err,
+                                                 ExitCode& code) {
   exact::IndexOutcome index;
   try {
-    index = exact::IndexStream(options.File);
+    index = exact::IndexStream(path);
   } catch (const EStreamError& error) {
-    err << error.Detailed() << '\n';
-    return kExitUnreadable;
+    PrintLine(err, report.Analysed ? error.Detailed() : AnalysisMessage(report));
+    code = kExitUnreadable;
+    return std::nullopt;
   }
   if (!index.Layout) {
-    err << index.Refusal << '\n';
-    return kExitRefused;
+    PrintLine(err, index.Refusal);
+    code = kExitRefused;
+    return std::nullopt;
   }
-  const exact::StreamLayout& layout = *index.Layout;
-  const ExactRequests requests = requestsFor(layout);
+  code = kExitSuccess;
+  return index.Layout;
+}
+
+int RunExactSplit(const SplitOptions& options, const exact::StreamLayout& layout,
+                  const ExactRequests& requests, std::ostream& out, std::ostream& err,
+                  const std::vector<exact::PieceNames>& names) {
   if (!requests.Refusal.empty()) {
-    err << requests.Refusal << '\n';
+    PrintLine(err, requests.Refusal);
     return kExitRefused;
   }
   if (requests.Requests.size() < 2) {
-    err << "Nothing to split: give at least one breakpoint after frame 0, or --to-end\n";
+    PrintLine(err, "Nothing to split: give at least one breakpoint after frame 0, or --to-end");
     return kExitRefused;
   }
   const exact::PlanOutcome plan = exact::PlanCuts(layout, requests.Requests);
   if (!plan.Plan) {
-    err << plan.Refusal << '\n';
+    PrintLine(err, plan.Refusal);
     return kExitRefused;
+  }
+  if (const std::string warning = exact::JoinWarning(layout); !warning.empty()) {
+    PrintLine(err, "Warning: " + warning);
   }
   const std::string splitTemplate = TemplateOf(options);
   return ReportPieces(splitTemplate, plan.Plan->Pieces(), options.ProgressBar, out, err,

@@ -10,6 +10,7 @@
 #include "cli/BreakpointText.h"
 #include "cli/ExactReport.h"
 #include "cli/ExitCodes.h"
+#include "cli/PrintLine.h"
 #include "io/StreamError.h"
 
 namespace brelvik {
@@ -81,7 +82,7 @@ std::string AlignedLines(const Lines& lines) {
   }
   std::ostringstream text;
   for (const auto& [label, value] : lines) {
-    text << label << ':' << std::string(width + 2 - label.size(), ' ') << value << '\n';
+    PrintLine(text, label + ':' + std::string(width + 2 - label.size(), ' ') + value);
   }
   return text.str();
 }
@@ -104,11 +105,14 @@ std::string ReportText(const StreamReport& report) {
 int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
   std::optional<exact::IndexOutcome> exact;
-  if (options.Exact && report.Analysed) {
+  bool exactUnreadable = false;
+  // Exact mode walks the frames itself, whatever the analysis made of the file.
+  if (options.Exact) {
     try {
       exact = exact::IndexStream(options.File);
     } catch (const EStreamError& error) {
       exact = exact::IndexOutcome{std::nullopt, error.Detailed()};
+      exactUnreadable = true;
     }
   }
   if (options.Json) {
@@ -126,13 +130,20 @@ int RunInfo(const InfoOptions& options, std::ostream& out, std::ostream& err) {
     out << AlignedLines(lines);
   }
   out.flush();
+  if (exact && !exactUnreadable) {
+    if (!exact->Layout) {
+      PrintLine(err, exact->Refusal);
+      return kExitRefused;
+    }
+    return kExitSuccess;
+  }
   if (const std::string message = AnalysisMessage(report); !message.empty()) {
-    err << message << '\n';
+    PrintLine(err, message);
     return AnalysisExitCode(report);
   }
-  if (exact && !exact->Layout) {
-    err << exact->Refusal << '\n';
-    return kExitRefused;
+  if (exact) {
+    PrintLine(err, exact->Refusal);
+    return kExitUnreadable;
   }
   return kExitSuccess;
 }

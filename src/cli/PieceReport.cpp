@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/PrintLine.h"
 #include "io/StreamError.h"
 #include "split/OutputNaming.h"
 
@@ -54,8 +55,8 @@ ExitCode ReportPieces(const std::string& splitTemplate, int pieces, bool progres
                       std::ostream& out, std::ostream& err,
                       const std::function<void(const SplitProgress&)>& split) {
   if (pieces > 1 && splitTemplate.find(kTrackPlaceholder) == std::string::npos) {
-    err << "The template " << splitTemplate << " has no \"" << kTrackPlaceholder << "\": all "
-        << pieces << " pieces would be written to one file\n";
+    PrintLine(err, "The template " + splitTemplate + " has no \"" + kTrackPlaceholder + "\": all " +
+                       std::to_string(pieces) + " pieces would be written to one file");
     return kExitRefused;
   }
   ProgressBar bar(err, progressBar, pieces);
@@ -63,16 +64,17 @@ ExitCode ReportPieces(const std::string& splitTemplate, int pieces, bool progres
   try {
     split([&](int piece) {
       bar.Clear();
-      out << PieceLine(PieceName(splitTemplate, piece)) << std::endl;
+      PrintLine(out, PieceLine(PieceName(splitTemplate, piece)));
+      out.flush();
       bar.Show(piece);
     });
   } catch (const ERefusedSplit& refusal) {
     bar.Clear();
-    err << refusal.what() << '\n';
+    PrintLine(err, refusal.what());
     return kExitRefused;
   } catch (const EStreamError& error) {
     bar.Clear();
-    err << error.Detailed() << '\n';
+    PrintLine(err, error.Detailed());
     return kExitWriteFailed;
   }
   return kExitSuccess;

@@ -7,6 +7,7 @@
 
 #include "cli/BreakpointText.h"
 #include "cli/ExitCodes.h"
+#include "cli/PrintLine.h"
 #include "cli/StreamReport.h"
 #include "io/StreamError.h"
 #include "playback/Mpg123Decoder.h"
@@ -74,9 +75,9 @@ std::optional<std::vector<silence::Silence>> ScanSilences(const std::string& pat
     code = kExitSuccess;
     return silences;
   } catch (const playback::DecoderError& error) {
-    err << "Cannot decode " << path << (*error.what() != '\0' ? ": " : "") << error.what() << '\n';
+    PrintLine(err, "Cannot decode " + path + (*error.what() != '\0' ? ": " : "") + error.what());
   } catch (const EStreamError& error) {
-    err << error.Detailed() << '\n';
+    PrintLine(err, error.Detailed());
   }
   code = kExitUnreadable;
   return std::nullopt;
@@ -85,7 +86,7 @@ std::optional<std::vector<silence::Silence>> ScanSilences(const std::string& pat
 int RunSilences(const SilencesOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
   if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
-    err << AnalysisMessage(report) << '\n';
+    PrintLine(err, AnalysisMessage(report));
     return code;
   }
   int code = kExitSuccess;

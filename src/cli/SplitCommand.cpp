@@ -8,6 +8,7 @@
 #include "cli/ExactSplitCommand.h"
 #include "cli/ExitCodes.h"
 #include "cli/PieceReport.h"
+#include "cli/PrintLine.h"
 #include "cli/SilencesCommand.h"
 #include "cli/StreamReport.h"
 #include "cue/CueBreakpoints.h"
@@ -34,14 +35,14 @@ std::optional<cue::CueSheet> SheetFor(const SplitOptions& options, std::ostream&
   code = kExitRefused;
   const cue::CueOutcome outcome = cue::ReadCueSheet(*options.CueSheet);
   if (!outcome.Sheet) {
-    err << outcome.Refusal << '\n';
+    PrintLine(err, outcome.Refusal);
     code = outcome.Unreadable ? kExitUnreadable : kExitRefused;
     return std::nullopt;
   }
   if (const std::string refusal =
           cue::RefusalForAudio(*options.CueSheet, *outcome.Sheet, options.File);
       !refusal.empty()) {
-    err << refusal << '\n';
+    PrintLine(err, refusal);
     return std::nullopt;
   }
   return outcome.Sheet;
@@ -65,38 +66,37 @@ int SplitAtSheet(const SplitOptions& options, const StreamDetails& details, std:
   if (!sheet) {
     return code;
   }
-  if (options.Exact) {
-    const auto requests = [&](const exact::StreamLayout&) {
-      return ExactRequests{cue::RequestsOfSheet(*sheet), {}};
-    };
-    return RunExactSplit(options, requests, out, err, cue::NamesOfSheet(*sheet));
-  }
   const auto end = EndFrameOrRefuse(details, err);
   if (!end) {
     return kExitRefused;
   }
   BreakpointList list;
   if (const auto refusal = cue::FillList(*sheet, details.Figures, *end, list)) {
-    err << *refusal << '\n';
+    PrintLine(err, *refusal);
     return kExitRefused;
   }
   return WritePieces(options, details.Figures.FrameBytes, list, out, err);
 }
 
+// The file's silences, or nothing with the reason on err and the exit code
+// in `code` (none found is a refusal).
+std::optional<std::vector<silence::Silence>> SilencesToSplitAt(const SplitOptions& options,
+                                                               std::ostream& err, int& code) {
+  auto silences = ScanSilences(options.File, options.Silences, err, code);
+  if (silences && silences->empty()) {
+    err << "Nothing to split: no silences found\n";
+    code = kExitRefused;
+    return std::nullopt;
+  }
+  return silences;
+}
+
 int SplitAtSilences(const SplitOptions& options, const StreamDetails& details, std::ostream& out,
                     std::ostream& err) {
   int code = kExitSuccess;
-  const auto silences = ScanSilences(options.File, options.Silences, err, code);
+  const auto silences = SilencesToSplitAt(options, err, code);
   if (!silences) {
     return code;
-  }
-  if (silences->empty()) {
-    err << "Nothing to split: no silences found\n";
-    return kExitRefused;
-  }
-  if (options.Exact) {
-    const auto requests = [&](const exact::StreamLayout&) { return SilenceRequests(*silences); };
-    return RunExactSplit(options, requests, out, err);
   }
   const auto end = EndFrameOrRefuse(details, err);
   if (!end) {
@@ -108,6 +108,38 @@ int SplitAtSilences(const SplitOptions& options, const StreamDetails& details, s
   }
   list.AddCurrentFrame(std::to_string(*end));
   return WritePieces(options, details.Figures.FrameBytes, list, out, err);
+}
+
+// Exact pieces: the frame walk decides what can be cut, not the analysis,
+// whose figures only give frame numbers their times where it took the file.
+int SplitExactly(const SplitOptions& options, const StreamReport& report, std::ostream& out,
+                 std::ostream& err) {
+  ExitCode indexCode = kExitSuccess;
+  const auto layout = IndexOrRefuse(options.File, report, err, indexCode);
+  if (!layout) {
+    return indexCode;
+  }
+  if (options.CueSheet) {
+    int code = kExitSuccess;
+    const auto sheet = SheetFor(options, err, code);
+    if (!sheet) {
+      return code;
+    }
+    return RunExactSplit(options, *layout, {cue::RequestsOfSheet(*sheet), {}}, out, err,
+                         cue::NamesOfSheet(*sheet));
+  }
+  if (options.AtSilences) {
+    int code = kExitSuccess;
+    const auto silences = SilencesToSplitAt(options, err, code);
+    if (!silences) {
+      return code;
+    }
+    return RunExactSplit(options, *layout, SilenceRequests(*silences), out, err);
+  }
+  const StreamFigures* figures = report.Valid ? &report.Details->Figures : nullptr;
+  return RunExactSplit(options, *layout,
+                       ExactRequestsOf(options.Breakpoints, options.ToEnd, figures, *layout), out,
+                       err);
 }
 
 }  // namespace
@@ -162,7 +194,7 @@ std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& te
                                               const StreamDetails& details, std::ostream& err) {
   BreakpointList list;
   if (const auto refusal = AddBreakpoints(texts, details.Figures, list)) {
-    err << *refusal << '\n';
+    PrintLine(err, *refusal);
     return std::nullopt;
   }
   if (toEnd) {
@@ -177,11 +209,11 @@ std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& te
 
 int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) {
   const StreamReport report = AnalyseSource(options.File);
+  if (options.Exact) {
+    return SplitExactly(options, report, out, err);
+  }
   if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
-    err << AnalysisMessage(report) << '\n';
-    if (options.Exact && code == kExitRefused) {
-      ExplainExactRefusal(options.File, err);
-    }
+    PrintLine(err, AnalysisMessage(report));
     return code;
   }
   const StreamDetails& details = *report.Details;
@@ -191,18 +223,12 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
   if (options.AtSilences) {
     return SplitAtSilences(options, details, out, err);
   }
-  if (options.Exact) {
-    const auto requests = [&](const exact::StreamLayout& layout) {
-      return ExactRequestsOf(options.Breakpoints, options.ToEnd, details.Figures, layout);
-    };
-    return RunExactSplit(options, requests, out, err);
-  }
   const auto list = ListOfArguments(options.Breakpoints, options.ToEnd, details, err);
   if (!list) {
     return kExitRefused;
   }
   if (list->Count() < 2) {
-    err << "Nothing to split: give at least one breakpoint after frame 0, or --to-end\n";
+    PrintLine(err, "Nothing to split: give at least one breakpoint after frame 0, or --to-end");
     return kExitRefused;
   }
   return WritePieces(options, details.Figures.FrameBytes, *list, out, err);

@@ -50,9 +50,10 @@ struct CueOutcome {
 
 // Reads cue sheet text: FILE, TRACK nn AUDIO, TITLE, PERFORMER, INDEX 01
 // mm:ss:ff, REM lines, quoted and unquoted names, any line ends (LF, CRLF or
-// CR), UTF-8 or Latin-1. `name` names the sheet in messages. A sheet libcue
-// complains about, an audio track without INDEX 01 or an INDEX whose time is
-// no mm:ss:ff is refused, naming the track: nothing is dropped silently.
+// CR); UTF-8 (strictly), UTF-16 with a byte order mark, or else Windows-1252.
+// `name` names the sheet in messages. A line libcue would not read as written
+// (naming the line), an audio track without INDEX 01 or an INDEX whose time
+// is no mm:ss:ff is refused: nothing is dropped silently. Nothing is printed.
 CueOutcome ParseCueSheet(std::string_view text, const std::string& name);
 
 // Reads a cue sheet file (a regular file of at most a mebibyte).
@@ -60,15 +61,16 @@ CueOutcome ReadCueSheet(const std::string& path);
 
 // The MP3 a sheet stands for: its FILE taken relative to the sheet's folder
 // when that names a file, else its FILE's name in the sheet's folder; either
-// also as Latin-1 when only that names a file (a sheet is UTF-8, the name on
-// the disk may not be).
+// also as Windows-1252 or Latin-1 when only that names a file (a sheet is
+// UTF-8, the name on the disk may not be).
 std::string AudioPathOf(const std::string& sheetPath, const CueSheet& sheet);
 
 // Why the sheet at sheetPath is not for the MP3 at audioPath; empty when it is.
 std::string RefusalForAudio(const std::string& sheetPath, const CueSheet& sheet,
                             const std::string& audioPath);
 
-// The sheet as text, all UTF-8 (names that are no UTF-8 taken as Latin-1):
+// The sheet as text, all UTF-8 (names that are no UTF-8 taken as
+// Windows-1252):
 // FILE "name" MP3, then per track TRACK nn AUDIO, its TITLE and PERFORMER when
 // known and INDEX 01 at its start, the nearest CD frame; REM START and REM END
 // when the sheet has them. FILE names sheet.File as seen from sheetPath's

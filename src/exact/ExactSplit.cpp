@@ -8,140 +8,54 @@
 #include "exact/FrameFacts.h"
 #include "exact/FrameWalker.h"
 #include "exact/HeaderFrame.h"
-#include "exact/PieceTags.h"
+#include "exact/Priming.h"
 #include "exact/SourceWindow.h"
 #include "split/OutputNaming.h"
 
 namespace brelvik::exact {
 namespace {
 
-// Enough frames to hold the largest bit reservoir at the lowest bit rates.
-constexpr std::size_t kRecentFrames = 256;
 constexpr std::int64_t kWriteChunkBytes = 256 * 1024;
 constexpr int kTocEntries = 100;
 
-bool IsLayerIII(const StreamLayout& layout) {
-  return layout.Format.LayerIndex == kLayerIII;
-}
-
-// The frames before a cut that the decoder must have decoded to give the
-// frame after it as in the whole stream: the overlap of the transform and the
-// synthesis filter's 512 samples of history come from one frame in MPEG 1
-// and from two frames of 576 samples in MPEG 2 and 2.5.
-int StateFramesFor(const FrameHeader& format) {
-  return format.VersionIndex == kVersionMpeg1 ? 1 : 2;
-}
-
-// Gapless decoders decode at most this many frames of a piece's delay (the
-// rest they skip unread by the synthesis filter), so every frame before the
-// piece's first must be among them.
-constexpr int kDecodedDelayFrames = 4;
-
-// The synthesis filter keeps its history in a ring of 16 slots, one slot per
-// 32 samples, and libmpg123's rounding depends on where in that ring a frame
-// starts: the frames decoded before a piece's first frame must turn the ring
-// as far as the whole stream's decode has turned it by then, to within this
-// many frames (found by decoding the pieces of every format).
-int RingPeriodFrames(const FrameHeader& format) {
-  if (format.VersionIndex == kVersionMpeg1) {
-    return 2;
-  }
-  return format.ChannelMode == kChannelModeMono ? 4 : 2;
-}
-
-// How many frames go before frame k of a piece: a made reservoir frame and
-// the state frames, as many as keep the synthesis ring in step; all of frames
-// 0 to k - 1 when that is as few.
-int PrimingFrames(const StreamLayout& layout, std::int64_t k) {
-  const int fewest = 1 + StateFramesFor(layout.Format);
-  if (k <= fewest) {
-    return static_cast<int>(k);
-  }
-  // Frames the whole stream's decode has run through the filter before frame
-  // k: it skips the frames of a long delay beyond the last few.
-  const std::int64_t skipped =
-      std::max<std::int64_t>(0, layout.FirstSample / layout.SamplesPerFrame - kDecodedDelayFrames);
-  const std::int64_t decoded = k - skipped;
-  const int period = RingPeriodFrames(layout.Format);
-  for (const int step : {period, 2}) {
-    for (int priming = fewest; priming <= kDecodedDelayFrames; ++priming) {
-      if ((decoded - priming) % step == 0) {
-        return priming;
-      }
-    }
-  }
-  return fewest;
-}
-
-// Where one of the last frames of the walk lies.
-struct FramePlace {
-  std::int64_t Offset = 0;
-  FrameHeader Header;
+// What one piece is, beside its frames.
+struct PieceSetting {
+  PieceRecipe Recipe;
+  PieceTrack Track;
+  FrameHeader FirstHeader;  // of the first frame after the header frame
+  bool First = false;       // the piece that starts the stream
 };
-
-class RecentFrames {
- public:
-  void Push(const Frame& frame, std::int64_t index) {
-    ring_[static_cast<std::size_t>(index) % kRecentFrames] = {frame.Offset, frame.Header};
-    newest_ = index;
-  }
-  // The oldest frame still held; the frame indexes from there to the newest are.
-  std::int64_t Oldest() const {
-    return std::max<std::int64_t>(0, newest_ - static_cast<std::int64_t>(kRecentFrames) + 1);
-  }
-  const FramePlace& At(std::int64_t index) const {
-    return ring_[static_cast<std::size_t>(index) % kRecentFrames];
-  }
-
- private:
-  std::array<FramePlace, kRecentFrames> ring_{};
-  std::int64_t newest_ = -1;
-};
-
-// A frame of silence in the format of `like` whose main data area ends with
-// `reservoir`, the bytes that the next frames' main_data_begin reaches back to.
-Bytes MadeFrame(const FrameHeader& like, std::span<const std::uint8_t> reservoir) {
-  FrameHeader header = like;
-  header.CrcProtected = false;
-  header.Padded = false;
-  header.PrivateBit = false;
-  for (std::uint16_t index = 1; index < 15; ++index) {
-    header.BitRateIndex = index;
-    if (FrameLengthOf(header) >=
-        static_cast<std::size_t>(MainDataOffset(header)) + reservoir.size()) {
-      break;
-    }
-  }
-  header.FrameLength = FrameLengthOf(header);
-  Bytes frame(header.FrameLength, 0);
-  frame[0] = 0xFF;
-  frame[1] =
-      static_cast<std::uint8_t>(0xE0 | (header.VersionIndex << 3) | (header.LayerIndex << 1) | 1);
-  frame[2] = static_cast<std::uint8_t>((header.BitRateIndex << 4) | (header.SampleRateIndex << 2));
-  frame[3] = static_cast<std::uint8_t>((header.ChannelMode << 6) | (header.ModeExtension << 4) |
-                                       (header.Copyright ? 8 : 0) | (header.Original ? 4 : 0) |
-                                       header.Emphasis);
-  const std::size_t room = frame.size() - static_cast<std::size_t>(MainDataOffset(header));
-  const std::size_t kept = std::min(room, reservoir.size());
-  std::copy(reservoir.end() - static_cast<std::ptrdiff_t>(kept), reservoir.end(),
-            frame.end() - static_cast<std::ptrdiff_t>(kept));
-  return frame;
-}
 
 // One piece being written.
 class ExactPiece {
  public:
   ExactPiece(const std::string& name, const WritePolicy& policy, SourceWindow& window,
-             const StreamLayout& layout, const PieceRecipe& recipe, const Bytes& id3v2)
-      : writer_(name, policy), window_(window), layout_(layout), recipe_(recipe) {
-    writer_.Write(id3v2);
-    headerAt_ = static_cast<std::int64_t>(id3v2.size());
+             const StreamLayout& layout, const PieceTags& tags, const Bytes& sourceHeader,
+             const PieceSetting& setting)
+      : writer_(name, policy),
+        window_(window),
+        layout_(layout),
+        tags_(tags),
+        sourceHeader_(sourceHeader),
+        setting_(setting),
+        recipe_(setting_.Recipe) {
+    tags_.WriteLeading(setting_.Track, [this](std::span<const std::uint8_t> bytes) {
+      writer_.Write(bytes);
+      headerAt_ += static_cast<std::int64_t>(bytes.size());
+    });
+    // Decoders refuse a header frame whose channel mode is not that of the
+    // frame after it.
+    like_ = layout_.Format;
+    like_.ChannelMode = setting_.FirstHeader.ChannelMode;
     if (recipe_.HeaderFrame) {
       HeaderFrameContent sized;
       sized.VariableRate = layout_.VariableRate;
-      const Bytes placeholder = BuildHeaderFrame(layout_.Format, sized);
+      const Bytes placeholder = BuildHeaderFrame(like_, sized);
       writer_.Write(Bytes(placeholder.size(), 0));
       streamBytes_ = static_cast<std::int64_t>(placeholder.size());
+    } else if (recipe_.SourceHeaderFrame && layout_.Header.Kind != HeaderFrameKind::Vbri) {
+      writer_.Write(sourceHeader_);  // a "VBRI" frame is the first frame of the walk
+      streamBytes_ = static_cast<std::int64_t>(sourceHeader_.size());
     }
   }
 
@@ -168,12 +82,21 @@ class ExactPiece {
     }
   }
 
-  void Finish(const Bytes& id3v1) {
+  void Finish() {
     Flush();
     if (recipe_.HeaderFrame) {
-      writer_.WriteAt(headerAt_, BuildHeaderFrame(layout_.Format, HeaderContent()));
+      writer_.WriteAt(headerAt_, BuildHeaderFrame(like_, HeaderContent()));
+    } else if (recipe_.SourceHeaderFrame) {
+      FrameHeader header;
+      ReadHeader(sourceHeader_, header);
+      HeaderFrameContent content = HeaderContent();
+      if (layout_.Header.Kind == HeaderFrameKind::Vbri) {
+        --content.AudioFrames;  // the "VBRI" frame itself
+      }
+      writer_.WriteAt(headerAt_, PatchedHeaderFrame(sourceHeader_, header, content));
     }
-    writer_.Write(id3v1);
+    tags_.WriteTrailing(setting_.Track,
+                        [this](std::span<const std::uint8_t> bytes) { writer_.Write(bytes); });
     writer_.Commit();
   }
 
@@ -200,6 +123,17 @@ class ExactPiece {
     window_.Keep(-1);
   }
 
+  // The source's LAME tag goes into the first piece where libmpg123 takes it
+  // (so that every decoder starts that piece as it starts the source), and
+  // into later pieces only where every decoder does.
+  std::optional<LameTag> LameTagToCopy() const {
+    const auto& lame = layout_.Header.Lame;
+    if (!lame || !(setting_.First ? Mpg123Honours(*lame) : EveryDecoderHonours(*lame))) {
+      return std::nullopt;
+    }
+    return lame;
+  }
+
   HeaderFrameContent HeaderContent() const {
     HeaderFrameContent content;
     content.VariableRate = layout_.VariableRate;
@@ -210,7 +144,7 @@ class ExactPiece {
           255, tocBytes_[i] * 256 / std::max<std::int64_t>(1, streamBytes_)));
     }
     content.Quality = layout_.Header.Quality.value_or(0);
-    content.SourceTag = layout_.Header.Lame;
+    content.SourceTag = LameTagToCopy();
     content.EncoderDelay = recipe_.EncoderDelay;
     content.EncoderPadding = recipe_.EncoderPadding;
     content.MusicCrc = crc_.Value();
@@ -220,7 +154,11 @@ class ExactPiece {
   PieceWriter writer_;
   SourceWindow& window_;
   const StreamLayout& layout_;
-  PieceRecipe recipe_;
+  const PieceTags& tags_;
+  const Bytes& sourceHeader_;
+  PieceSetting setting_;
+  const PieceRecipe& recipe_;
+  FrameHeader like_;
   std::int64_t headerAt_ = 0;
   std::int64_t streamBytes_ = 0;  // from the header frame's first byte
   std::int64_t framesSoFar_ = 0;
@@ -229,62 +167,6 @@ class ExactPiece {
   Crc16 crc_;
   std::int64_t pendingStart_ = 0;
   std::int64_t pendingBytes_ = 0;
-};
-
-// The frames that go before a piece's first frame, read back from the source.
-class Priming {
- public:
-  Priming(InputFile& file, const RecentFrames& recent) : file_(file), recent_(recent) {}
-
-  void Write(ExactPiece& piece, const PieceRecipe& recipe, const Frame& first) {
-    const std::int64_t stateStart = recipe.FirstFrame - recipe.StateFrames;
-    for (int silent = 0; silent < recipe.SilentFrames; ++silent) {
-      piece.AddFrame(MadeFrame(first.Header, {}));
-    }
-    if (recipe.ReservoirFrame) {
-      piece.AddFrame(MadeFrame(recent_.At(stateStart).Header, ReservoirBefore(stateStart)));
-    }
-    for (std::int64_t index = stateStart; index < recipe.FirstFrame; ++index) {
-      piece.AddFrame(ReadFrame(index));
-    }
-  }
-
- private:
-  Bytes ReadFrame(std::int64_t index) const {
-    const FramePlace& place = recent_.At(index);
-    Bytes bytes(place.Header.FrameLength);
-    file_.ReadAt(place.Offset, bytes);
-    return bytes;
-  }
-
-  // The last bytes of main data before frame `stateStart`, as many as a
-  // main_data_begin can reach back.
-  Bytes ReservoirBefore(std::int64_t stateStart) const {
-    const auto reach =
-        static_cast<std::size_t>(LargestMainDataBegin(recent_.At(stateStart).Header));
-    std::size_t held = 0;
-    std::int64_t first = stateStart;
-    while (held < reach && first > recent_.Oldest()) {
-      --first;
-      const FramePlace& place = recent_.At(first);
-      held += place.Header.FrameLength - static_cast<std::size_t>(MainDataOffset(place.Header));
-    }
-    const std::int64_t start = recent_.At(first).Offset;
-    Bytes frames(static_cast<std::size_t>(recent_.At(stateStart).Offset - start));
-    file_.ReadAt(start, frames);
-    Bytes mainData;
-    for (std::int64_t index = first; index < stateStart; ++index) {
-      const FramePlace& place = recent_.At(index);
-      const auto begin = frames.begin() + (place.Offset - start) + MainDataOffset(place.Header);
-      mainData.insert(mainData.end(), begin,
-                      frames.begin() + (place.Offset - start) + place.Header.FrameLength);
-    }
-    const std::size_t kept = std::min(reach, mainData.size());
-    return Bytes(mainData.end() - static_cast<std::ptrdiff_t>(kept), mainData.end());
-  }
-
-  InputFile& file_;
-  const RecentFrames& recent_;
 };
 
 // The piece's length to the nearest millisecond.
@@ -296,41 +178,6 @@ std::int64_t LengthMs(const StreamLayout& layout, const CutPlan& plan, int piece
 
 }  // namespace
 
-PieceRecipe RecipeFor(const StreamLayout& layout, std::int64_t from, std::int64_t to) {
-  const int spf = layout.SamplesPerFrame;
-  const bool startsStream = from == layout.FirstSample;
-  const bool endsStream = to == layout.EndSample;
-  PieceRecipe recipe;
-  recipe.FirstFrame = startsStream ? 0 : from / spf;
-  recipe.LastFrame = endsStream ? layout.AudioFrames - 1 : to / spf - 1;
-  if (!IsLayerIII(layout)) {
-    return recipe;
-  }
-  recipe.EncoderPadding = static_cast<int>((recipe.LastFrame + 1) * spf - to) + kDecoderDelay;
-  if (startsStream) {
-    if (layout.FirstSample >= kDecoderDelay) {
-      recipe.HeaderFrame = true;
-      recipe.EncoderDelay = static_cast<int>(layout.FirstSample) - kDecoderDelay;
-    } else if (layout.FirstMainDataBegin == 0) {
-      // A decoder honours no delay below its own, so the stream's first
-      // samples would be lost behind a header frame; silent frames before
-      // them keep them, as they leave the decoder as fresh as it was.
-      recipe.HeaderFrame = true;
-      recipe.SilentFrames = RingPeriodFrames(layout.Format);
-      recipe.EncoderDelay =
-          recipe.SilentFrames * spf + static_cast<int>(layout.FirstSample) - kDecoderDelay;
-    }
-    return recipe;
-  }
-  recipe.HeaderFrame = true;
-  const int priming = PrimingFrames(layout, recipe.FirstFrame);
-  recipe.ReservoirFrame = priming < recipe.FirstFrame;
-  recipe.StateFrames = priming - (recipe.ReservoirFrame ? 1 : 0);
-  recipe.EncoderDelay =
-      priming * spf + static_cast<int>(from - recipe.FirstFrame * spf) - kDecoderDelay;
-  return recipe;
-}
-
 void SplitExact(InputFile& file, const StreamLayout& layout, const CutPlan& plan,
                 const std::string& splitTemplate, const SplitProgress& progress,
                 const std::vector<PieceNames>& names, WritePolicy alsoRead) {
@@ -339,20 +186,30 @@ void SplitExact(InputFile& file, const StreamLayout& layout, const CutPlan& plan
     return;
   }
   const WritePolicy policy = PolicyForPieces(file, std::move(alsoRead), splitTemplate, pieces);
-  const std::int64_t size = file.Size();
-  const PieceTags tags(file, layout);
+  const PieceTags tags(
+      [&file](std::int64_t offset, std::span<std::uint8_t> buffer) { file.ReadAt(offset, buffer); },
+      layout);
+  Bytes sourceHeader;
+  if (layout.KeepsHeaderFrame) {
+    sourceHeader.resize(static_cast<std::size_t>(layout.HeaderFrameBytes));
+    file.ReadAt(layout.HeaderFrameOffset, sourceHeader);
+  }
   file.Seek(layout.AudioStart);
-  SourceWindow window(file, size, layout.AudioStart);
+  SourceWindow window(file, layout.AudioEnd, layout.AudioStart);
   FrameWalker walker(window, layout.AudioStart, FormatOf(layout.Format));
   RecentFrames recent;
-  Priming priming(file, recent);
-  const auto namesOf = [&names](int index) {
-    return static_cast<std::size_t>(index) < names.size() ? names[static_cast<std::size_t>(index)]
-                                                          : PieceNames{};
-  };
+  const Priming priming(file, recent);
 
   int piece = 0;
-  PieceRecipe recipe = RecipeFor(layout, plan.Bounds[0], plan.Bounds[1]);
+  PieceSetting setting;
+  const auto settle = [&](int k) {
+    const auto index = static_cast<std::size_t>(k);
+    setting.Recipe = RecipeFor(layout, plan.Bounds[index], plan.Bounds[index + 1]);
+    setting.Track = {k + 1, pieces, index < names.size() ? names[index] : PieceNames{},
+                     LengthMs(layout, plan, k)};
+    setting.First = plan.Bounds[index] == layout.FirstSample;
+  };
+  settle(0);
   std::unique_ptr<ExactPiece> current;
   for (std::int64_t index = 0; piece < pieces; ++index) {
     const auto frame = walker.Next();
@@ -360,29 +217,59 @@ void SplitExact(InputFile& file, const StreamLayout& layout, const CutPlan& plan
       throw EStreamError("Stream read error", file.Path(),
                          "the file has changed while it was split");
     }
-    if (index == recipe.FirstFrame) {
-      current = std::make_unique<ExactPiece>(
-          PieceName(splitTemplate, piece + 1), policy, window, layout, recipe,
-          tags.Id3v2For(piece + 1, pieces, namesOf(piece), LengthMs(layout, plan, piece)));
-      priming.Write(*current, recipe, *frame);
+    if (index == setting.Recipe.FirstFrame) {
+      setting.FirstHeader = priming.FirstHeader(setting.Recipe, *frame);
+      current = std::make_unique<ExactPiece>(PieceName(splitTemplate, piece + 1), policy, window,
+                                             layout, tags, sourceHeader, setting);
+      for (const Bytes& before : priming.Frames(setting.Recipe, *frame)) {
+        current->AddFrame(before);
+      }
     }
     recent.Push(*frame, index);
     if (current) {
       current->AddWalked(*frame);
     }
-    if (index == recipe.LastFrame) {
-      current->Finish(tags.Id3v1For(piece + 1));
+    if (index == setting.Recipe.LastFrame) {
+      current->Finish();
       current.reset();
       ++piece;
       if (progress) {
         progress(piece);
       }
       if (piece < pieces) {
-        recipe = RecipeFor(layout, plan.Bounds[static_cast<std::size_t>(piece)],
-                           plan.Bounds[static_cast<std::size_t>(piece) + 1]);
+        settle(piece);
       }
     }
   }
+}
+
+std::string JoinWarning(const FrameHeader& format) {
+  if (format.LayerIndex == kLayerIII) {
+    if (format.VersionIndex == kVersionMpeg1 || format.ChannelMode != kChannelModeMono) {
+      return {};
+    }
+    return "Exact pieces of this file may not join sample for sample: in MPEG 2 and 2.5 mono "
+           "streams libmpg123 rounds a few samples after some joins one step differently "
+           "(too little to hear)";
+  }
+  const std::string layer = format.LayerIndex == kLayerI ? "Layer I" : "Layer II";
+  return "Exact pieces of this file will not join sample for sample: " + layer +
+         " has no header frame that decoders honour, so each piece after the first starts "
+         "from a fresh synthesis filter, and its first 480 samples differ from the source's "
+         "(a click can be heard at each join)";
+}
+
+std::string JoinWarning(const StreamLayout& layout) {
+  if (std::string warning = JoinWarning(layout.Format); !warning.empty()) {
+    return warning;
+  }
+  if (layout.StereoAfterMono) {
+    return "Exact pieces of this file may not join sample for sample: its audio goes from mono "
+           "back to stereo, where decoders take up the second channel with what they kept of it "
+           "from before, which a piece that starts in the mono stretch does not hold (a few "
+           "hundred samples of one channel can differ)";
+  }
+  return {};
 }
 
 }  // namespace brelvik::exact

@@ -61,11 +61,18 @@ bool ReadHeader(std::span<const std::uint8_t> bytes, FrameHeader& header) {
   if (bytes.size() < 4) {
     return false;
   }
-  const HeaderBytes four(bytes.data(), 4);
-  if (!IsFrameHeader(four)) {
+  // What both gapless decoders play: neither looks at the emphasis field,
+  // whose reserved value the analysis refuses.
+  const std::uint8_t* b = bytes.data();
+  const unsigned version = (b[1] >> 3) & 3u;
+  const unsigned layer = (b[1] >> 1) & 3u;
+  const unsigned bitRateIndex = b[2] >> 4;
+  const unsigned sampleRateIndex = (b[2] >> 2) & 3u;
+  if (b[0] != 0xFF || (b[1] & 0xE0) != 0xE0 || version == 1 || layer == 0 || bitRateIndex == 0 ||
+      bitRateIndex == 15 || sampleRateIndex == 3) {
     return false;
   }
-  DecodeHeader(four, header);
+  DecodeHeader(HeaderBytes(b, 4), header);
   header.FrameLength = FrameLengthOf(header);
   return true;
 }

@@ -43,7 +43,8 @@ int LargestMainDataBegin(const FrameHeader& header);
 int MainDataBegin(std::span<const std::uint8_t> frame, const FrameHeader& header);
 
 // Decodes the header at the start of bytes (which must hold four) when it is
-// an acceptable frame header.
+// one that decoders play: free format and reserved values refused, but for
+// the emphasis.
 bool ReadHeader(std::span<const std::uint8_t> bytes, FrameHeader& header);
 
 }  // namespace brelvik::exact

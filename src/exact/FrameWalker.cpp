@@ -39,10 +39,23 @@ FrameWalker::FrameWalker(SourceWindow& window, std::int64_t first, StreamFormat 
     : window_(window), position_(first), format_(format) {}
 
 std::optional<Frame> FrameWalker::Next() {
-  auto frame = FrameAt(window_, position_, format_);
-  if (frame) {
-    position_ += frame->Header.FrameLength;
+  Frame frame;
+  frame.Offset = position_;
+  const auto four = window_.At(position_, 4);
+  // Most frames repeat the header before them, whose decoding is known.
+  if (four.size() == 4 && known_ && std::memcmp(four.data(), last_.RawBytes.data(), 4) == 0) {
+    frame.Header = last_;
+  } else if (ReadHeader(four, frame.Header) && FormatOf(frame.Header) == format_) {
+    last_ = frame.Header;
+    known_ = true;
+  } else {
+    return std::nullopt;
   }
+  frame.Bytes = window_.At(position_, frame.Header.FrameLength);
+  if (frame.Bytes.size() < frame.Header.FrameLength) {
+    return std::nullopt;  // cut off by the end of the file
+  }
+  position_ += frame.Header.FrameLength;
   return frame;
 }
 

@@ -34,6 +34,8 @@ class FrameWalker {
   SourceWindow& window_;
   std::int64_t position_;
   StreamFormat format_;
+  FrameHeader last_;  // of the frame before
+  bool known_ = false;
 };
 
 // The complete frame of the given format at position, if there is one.

@@ -26,9 +26,10 @@ constexpr std::size_t kLameMusicCrc = 32;
 constexpr std::size_t kLameTagCrc = 34;
 constexpr std::size_t kLameReplayGain = 11;
 constexpr std::size_t kLameReplayGainBytes = 8;
-// Decoders honour the gapless fields only in a tag whose encoder name starts
-// with "LAME"; a piece of a source without such a tag gets this name.
+// Every gapless decoder honours the gapless fields in a tag whose encoder name
+// starts with one of these; a piece of a source without such a tag gets the first.
 constexpr char kEncoderName[] = "LAME3.100";
+constexpr const char* kHonouredNames[] = {"LAME", "Lavf", "Lavc"};
 
 std::uint32_t Get32(const std::uint8_t* p) {
   return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
@@ -183,6 +184,54 @@ HeaderFrameFacts ReadHeaderFrame(std::span<const std::uint8_t> frame, const Fram
     return facts;
   }
   return {};
+}
+
+bool Mpg123Honours(const LameTag& tag) {
+  return tag.Bytes[0] != 0;
+}
+
+bool EveryDecoderHonours(const LameTag& tag) {
+  return std::any_of(
+      std::begin(kHonouredNames), std::end(kHonouredNames),
+      [&tag](const char* name) { return std::memcmp(tag.Bytes.data(), name, 4) == 0; });
+}
+
+std::vector<std::uint8_t> PatchedHeaderFrame(std::span<const std::uint8_t> frame,
+                                             const FrameHeader& header,
+                                             const HeaderFrameContent& content) {
+  std::vector<std::uint8_t> patched(frame.begin(), frame.end());
+  const auto putNonZero = [&patched](std::size_t at, std::uint32_t value) {
+    if (at + 4 <= patched.size() && Get32(patched.data() + at) != 0) {
+      Put32(patched.data() + at, value);
+    }
+  };
+  if (Holds(frame, kVbriOffset, "VBRI")) {
+    putNonZero(kVbriOffset + 10, content.StreamBytes);
+    putNonZero(kVbriOffset + 14, content.AudioFrames);
+    if (kVbriOffset + 20 <= patched.size()) {
+      Put16(patched.data() + kVbriOffset + 18, 0);  // no table of contents
+    }
+    return patched;
+  }
+  const auto at = static_cast<std::size_t>(XingOffset(header));
+  if (at + 8 > patched.size()) {
+    return patched;
+  }
+  const std::uint32_t flags = Get32(patched.data() + at + 4);
+  std::size_t next = at + 8;
+  if ((flags & kHasFrames) != 0) {
+    putNonZero(next, content.AudioFrames);
+    next += 4;
+  }
+  if ((flags & kHasBytes) != 0) {
+    putNonZero(next, content.StreamBytes);
+    next += 4;
+  }
+  if ((flags & kHasToc) != 0 && next + kTocBytes <= patched.size()) {
+    std::copy(content.Toc.begin(), content.Toc.end(),
+              patched.begin() + static_cast<std::ptrdiff_t>(next));
+  }
+  return patched;
 }
 
 std::vector<std::uint8_t> BuildHeaderFrame(const FrameHeader& like,

@@ -42,6 +42,13 @@ struct HeaderFrameFacts {
 // What the frame holds; Kind None when it is an ordinary audio frame.
 HeaderFrameFacts ReadHeaderFrame(std::span<const std::uint8_t> frame, const FrameHeader& header);
 
+// Whether libmpg123 takes the tag's gapless figures: it does for any encoder
+// name but an empty one (a first byte of zero), as in a tag of zeros.
+bool Mpg123Honours(const LameTag& tag);
+// Whether every gapless decoder does: ffmpeg, for one, only under the names
+// "LAME", "Lavf" and "Lavc".
+bool EveryDecoderHonours(const LameTag& tag);
+
 // A fresh header frame for a piece.
 struct HeaderFrameContent {
   bool VariableRate = false;      // "Xing" rather than "Info"
@@ -60,6 +67,14 @@ struct HeaderFrameContent {
 // otherwise the lowest bit rate whose frame holds it.
 std::vector<std::uint8_t> BuildHeaderFrame(const FrameHeader& like,
                                            const HeaderFrameContent& content);
+
+// A source's own header frame ("Xing", "Info" or "VBRI") with the counts it
+// states (frames, bytes, and the table of contents of an "Xing" or "Info"
+// frame) made the content's, the rest as it stands. A count the source
+// states as 0 stays 0, and a "VBRI" frame's table is dropped.
+std::vector<std::uint8_t> PatchedHeaderFrame(std::span<const std::uint8_t> frame,
+                                             const FrameHeader& header,
+                                             const HeaderFrameContent& content);
 
 // Where the "Xing" or "Info" identifier sits in a frame with this header
 // (the same place whether or not the frame carries a checksum).

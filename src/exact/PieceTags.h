@@ -1,62 +1,47 @@
-// The tags each piece carries: the source's ID3v2 tag with the track number
-// set to "k/n" (and a length it states set to the piece's), rendered by
-// TagLib in the tag's own version, and the source's ID3v1 tag with its track
-// byte set to k. A source without a tag gives its pieces none, unless a piece
-// is given names of its own (a cue sheet's title and performer): those go
-// over the source tag's, in a tag made for them when the source has none.
+// The tags each piece carries: every tag of the source, in the source's
+// order, before and after the piece's audio, each with the piece's track
+// number where it holds one (the first ID3v2 tag gets one anyway), a length
+// it states set to the piece's, and given names (a cue sheet's title and
+// performer) over its own; a source without an ID3v2 tag at its start gets
+// one made for such names. Tags are copied from the source a little at a
+// time, so that memory does not grow with them.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <string>
 #include <vector>
 
+#include "exact/Id3v2Tag.h"
+#include "exact/SourceTags.h"
 #include "exact/StreamLayout.h"
-#include "io/InputFile.h"
+#include "exact/TagBytes.h"
 
 namespace brelvik::exact {
-
-using Bytes = std::vector<std::uint8_t>;
-
-// Names for one piece's ID3v2 tag, UTF-8; an empty one leaves the tag's as it is.
-struct PieceNames {
-  std::string Title;        // TIT2
-  std::string Artist;       // TPE1
-  std::string Album;        // TALB
-  std::string AlbumArtist;  // TPE2
-
-  bool Empty() const {
-    return Title.empty() && Artist.empty() && Album.empty() && AlbumArtist.empty();
-  }
-};
 
 class PieceTags {
  public:
   // Reads the source's tags where the layout found them.
-  PieceTags(InputFile& source, const StreamLayout& layout);
+  PieceTags(ByteSource source, const StreamLayout& layout);
+  PieceTags(const PieceTags&) = delete;
+  PieceTags& operator=(const PieceTags&) = delete;
 
-  // lengthMs: the piece's length, for a source tag that states one (TLEN).
-  Bytes Id3v2For(int piece, int pieces, const PieceNames& names = {},
-                 std::optional<std::int64_t> lengthMs = std::nullopt) const;
-  Bytes Id3v1For(int piece) const;
+  // What goes before the piece's audio, and what after it.
+  void WriteLeading(const PieceTrack& track, const ByteSink& sink) const;
+  void WriteTrailing(const PieceTrack& track, const ByteSink& sink) const;
 
  private:
-  Bytes id3v2_;
-  std::optional<Bytes> id3v1_;
+  struct Tag {
+    TagPlace Place;
+    std::unique_ptr<Id3v2Tag> Id3v2;
+    std::unique_ptr<ApeTag> Ape;
+  };
+  Tag Read(const TagPlace& place, bool mainId3v2) const;
+  void Write(const Tag& tag, const PieceTrack& track, const ByteSink& sink) const;
+
+  ByteSource source_;
+  std::vector<Tag> leading_;
+  std::vector<Tag> trailing_;
 };
-
-// The ID3v2 tag in these bytes with its track number set to "piece/pieces",
-// the given names set, a stated length (TLEN) that it holds set to lengthMs
-// when given, and nothing else changed; the bytes as they are when TagLib
-// cannot read them as a tag.
-Bytes RenumberedId3v2(const Bytes& tag, int piece, int pieces, const PieceNames& names = {},
-                      std::optional<std::int64_t> lengthMs = std::nullopt);
-
-// A new ID3v2.4 tag holding the track number and the names.
-Bytes NewId3v2(int piece, int pieces, const PieceNames& names);
-
-// The 128-byte ID3v1 tag with its track byte (ID3v1.1) set to piece, which
-// takes the last two bytes of the comment; unchanged for piece numbers above 255.
-Bytes RenumberedId3v1(const Bytes& tag, int piece);
 
 }  // namespace brelvik::exact

@@ -1,7 +1,7 @@
 #include "exact/StreamLayout.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
 
 #include "exact/FrameWalker.h"
 #include "exact/SourceWindow.h"
@@ -10,8 +10,6 @@
 namespace brelvik::exact {
 namespace {
 
-constexpr std::size_t kId3v2HeaderBytes = 10;
-constexpr std::int64_t kId3v1Bytes = 128;
 // Frames that must follow each other for audio after a gap to count as a
 // stream that goes on.
 constexpr int kResumingFrames = 3;
@@ -60,42 +58,52 @@ std::optional<FrameHeader> FormatChangeAt(SourceWindow& window, std::int64_t pos
   return std::nullopt;
 }
 
-// What a gapless decoder (libmpg123's rules) plays of the frames.
+// Whether libmpg123 decodes the stream gaplessly: behind an "Info" or "Xing"
+// frame that counts the frames, with the LAME tag's figures where it honours
+// them and none otherwise.
+bool Gapless(const HeaderFrameFacts& header) {
+  return (header.Kind == HeaderFrameKind::Info || header.Kind == HeaderFrameKind::Xing) &&
+         header.FrameCount.value_or(0) > 0;
+}
+
+// What libmpg123 plays of the frames, decoding from the start. Where the
+// header counts more frames than there are (a file cut short) it skips the
+// delay but finds the end before the padding; ffmpeg does the same.
 void SetDecodedSpan(StreamLayout& layout) {
   const std::int64_t all = layout.AudioFrames * layout.SamplesPerFrame;
   layout.FirstSample = 0;
   layout.EndSample = all;
   const HeaderFrameFacts& header = layout.Header;
-  const bool xing = header.Kind == HeaderFrameKind::Info || header.Kind == HeaderFrameKind::Xing;
-  // A header that promises more frames than there are makes the decoder give
-  // up its gapless figures once it has seen the whole stream.
-  if (!xing || !header.FrameCount || *header.FrameCount > layout.AudioFrames) {
+  if (!Gapless(header)) {
     return;
   }
-  if (header.Lame) {
-    layout.EncoderDelay = header.Lame->EncoderDelay;
-    layout.EncoderPadding = header.Lame->EncoderPadding;
-  }
+  const bool honoured = header.Lame && Mpg123Honours(*header.Lame);
+  layout.EncoderDelay = honoured ? header.Lame->EncoderDelay : 0;
+  const bool cutShort = *header.FrameCount > layout.AudioFrames;
+  layout.EncoderPadding = honoured && !cutShort ? header.Lame->EncoderPadding : 0;
   layout.FirstSample = layout.EncoderDelay + kDecoderDelay;
-  layout.EndSample = std::min(all, all - layout.EncoderPadding + kDecoderDelay);
+  if (layout.EncoderPadding > 0) {
+    layout.EndSample = std::min(all, all - layout.EncoderPadding + kDecoderDelay);
+  }
 }
 
 class Indexer {
  public:
-  explicit Indexer(const std::string& path)
-      : path_(path), file_(path), size_(file_.Size()), window_(file_, size_, 0) {}
+  explicit Indexer(const std::string& path) : path_(path), file_(path), size_(file_.Size()) {}
 
   IndexOutcome Run() {
     layout_.FileSize = size_;
-    ReadTags();
-    const FirstFrameSearch search = FindFirstFrame(window_, layout_.Id3v2Bytes);
+    FindTags();
+    SourceWindow window(
+        file_, layout_.TrailingTags.empty() ? size_ : layout_.TrailingTags.front().Offset, 0);
+    const FirstFrameSearch search = FindFirstFrame(window, layout_.Id3v2Bytes);
     if (!search.First) {
       return Refuse(search.FreeFormat
                         ? "its audio is in free format, whose frames exact cuts cannot find"
                         : "no MPEG audio frames follow its tag");
     }
     TakeHeaderFrame(*search.First);
-    if (const std::string problem = Walk(); !problem.empty()) {
+    if (const std::string problem = Walk(window); !problem.empty()) {
       return Refuse(problem);
     }
     SetDecodedSpan(layout_);
@@ -110,58 +118,53 @@ class Indexer {
     return {std::nullopt, "Exact cuts cannot be made in " + path_ + ": " + why};
   }
 
-  void ReadTags() {
-    layout_.Id3v2Bytes = Id3v2TagBytes(window_.At(0, kId3v2HeaderBytes), size_);
-    if (size_ - layout_.Id3v2Bytes >= kId3v1Bytes) {
-      const auto tail = window_.At(size_ - kId3v1Bytes, 3);
-      layout_.Id3v1 = tail.size() == 3 && std::memcmp(tail.data(), "TAG", 3) == 0;
-    }
+  void FindTags() {
+    const ByteSource source = [this](std::int64_t offset, std::span<std::uint8_t> buffer) {
+      file_.ReadAt(offset, buffer);
+    };
+    layout_.LeadingTags = LeadingTags(source, size_);
+    layout_.Id3v2Bytes = layout_.LeadingTags.empty() ? 0 : layout_.LeadingTags.back().End();
+    layout_.TrailingTags = TrailingTags(source, layout_.Id3v2Bytes, size_);
   }
 
   void TakeHeaderFrame(const Frame& first) {
     layout_.Format = first.Header;
     layout_.AudioStart = first.Offset;
-    HeaderFrameFacts facts = ReadHeaderFrame(first.Bytes, first.Header);
-    // A "VBRI" frame is played as audio by the decoders that ignore it, and
-    // the position display comes from such a decoder.
-    if (facts.Kind == HeaderFrameKind::Info || facts.Kind == HeaderFrameKind::Xing) {
-      layout_.Header = facts;
-      layout_.VariableRate = facts.Kind == HeaderFrameKind::Xing;
-      layout_.HeaderFrameOffset = first.Offset;
-      layout_.HeaderFrameBytes = first.Header.FrameLength;
-      layout_.AudioStart = first.Offset + first.Header.FrameLength;
-    } else {
-      layout_.Header.Kind = facts.Kind;
+    const HeaderFrameFacts facts = ReadHeaderFrame(first.Bytes, first.Header);
+    if (facts.Kind == HeaderFrameKind::None) {
+      return;
     }
+    layout_.Header = facts;
+    layout_.VariableRate = facts.Kind == HeaderFrameKind::Xing;
+    layout_.HeaderFrameOffset = first.Offset;
+    layout_.HeaderFrameBytes = first.Header.FrameLength;
+    // libmpg123 plays a "VBRI" frame as audio, and the position display
+    // comes from it.
+    if (facts.Kind != HeaderFrameKind::Vbri) {
+      layout_.AudioStart = first.Offset + first.Header.FrameLength;
+    }
+    layout_.KeepsHeaderFrame = !Gapless(facts) || !facts.Lame || !Mpg123Honours(*facts.Lame);
   }
 
   // Counts the frames; returns why the walk cannot be trusted, if it cannot.
-  std::string Walk() {
+  std::string Walk(SourceWindow& window) {
     const StreamFormat format = FormatOf(layout_.Format);
-    FrameWalker walker(window_, layout_.AudioStart, format);
+    FrameWalker walker(window, layout_.AudioStart, format);
     while (const auto frame = walker.Next()) {
-      if (layout_.AudioFrames == 0) {
-        layout_.Format = frame->Header;
-        layout_.FirstMainDataBegin = MainDataBegin(frame->Bytes, frame->Header);
-      }
-      layout_.VariableRate =
-          layout_.VariableRate || frame->Header.BitRateIndex != layout_.Format.BitRateIndex;
-      NoteHeaderFrame(*frame);
-      ++layout_.AudioFrames;
+      Note(*frame);
     }
     layout_.AudioEnd = walker.Position();
-    // "TAG" inside the last frame's bytes is audio, not a tag.
-    layout_.Id3v1 = layout_.Id3v1 && layout_.AudioEnd <= size_ - kId3v1Bytes;
+    TakeBackAudioEndingAsATag();
     layout_.SampleRate = SampleRateOf(layout_.Format);
     layout_.SamplesPerFrame = SamplesPerFrame(layout_.Format);
     if (layout_.AudioFrames == 0) {
       return "no audio frames follow its header frame";
     }
-    if (const auto other = FormatChangeAt(window_, layout_.AudioEnd, layout_.Format)) {
+    if (const auto other = FormatChangeAt(window, layout_.AudioEnd, layout_.Format)) {
       return "its audio changes from " + Describe(layout_.Format) + " to " + Describe(*other) +
              " at byte " + std::to_string(layout_.AudioEnd);
     }
-    if (const auto resumes = ResumesAfter(window_, layout_.AudioEnd, format)) {
+    if (const auto resumes = ResumesAfter(window, layout_.AudioEnd, format)) {
       return "its audio is broken by " + std::to_string(*resumes - layout_.AudioEnd) +
              " bytes that are not frames at byte " + std::to_string(layout_.AudioEnd);
     }
@@ -172,22 +175,53 @@ class Indexer {
     return {};
   }
 
-  // An "Info" or "Xing" frame among the audio: where a second file begins.
-  void NoteHeaderFrame(const Frame& frame) {
+  void Note(const Frame& frame) {
+    if (layout_.AudioFrames == 0) {
+      layout_.Format = frame.Header;
+      layout_.FirstMainDataBegin = MainDataBegin(frame.Bytes, frame.Header);
+    }
+    layout_.VariableRate =
+        layout_.VariableRate || frame.Header.BitRateIndex != layout_.Format.BitRateIndex;
+    const bool mono = frame.Header.ChannelMode == kChannelModeMono;
+    layout_.StereoAfterMono = layout_.StereoAfterMono || (sawMono_ && !mono);
+    sawMono_ = sawMono_ || mono;
+    // An "Info" or "Xing" frame among the audio: where a second file begins.
     if (laterHeaderFrame_ < 0) {
       const HeaderFrameKind kind = ReadHeaderFrame(frame.Bytes, frame.Header).Kind;
       if (kind == HeaderFrameKind::Info || kind == HeaderFrameKind::Xing) {
         laterHeaderFrame_ = frame.Offset;
       }
     }
+    ++layout_.AudioFrames;
+  }
+
+  // "TAG" in the last 128 bytes of the file can be the end of the last
+  // frame: where a frame runs from the walk's end exactly to the file's end,
+  // those bytes are audio.
+  void TakeBackAudioEndingAsATag() {
+    auto& tags = layout_.TrailingTags;
+    if (tags.size() != 1 || tags.front().Kind != TagKind::Id3v1 || layout_.AudioEnd + 4 > size_) {
+      return;
+    }
+    std::array<std::uint8_t, 4> four{};
+    file_.ReadAt(layout_.AudioEnd, four);
+    FrameHeader last;
+    if (ReadHeader(four, last) && FormatOf(last) == FormatOf(layout_.Format) &&
+        layout_.AudioEnd + last.FrameLength == size_) {
+      layout_.AudioEnd = size_;
+      ++layout_.AudioFrames;
+      layout_.VariableRate =
+          layout_.VariableRate || last.BitRateIndex != layout_.Format.BitRateIndex;
+      tags.clear();
+    }
   }
 
   std::string path_;
   InputFile file_;
   std::int64_t size_;
-  SourceWindow window_;
   StreamLayout layout_;
   std::int64_t laterHeaderFrame_ = -1;
+  bool sawMono_ = false;
 };
 
 }  // namespace
@@ -196,15 +230,9 @@ double StreamLayout::SampleAtMs(double milliseconds) const {
   return milliseconds * SampleRate / 1000.0;
 }
 
-std::int64_t Id3v2TagBytes(std::span<const std::uint8_t> b, std::int64_t fileSize) {
-  if (b.size() < kId3v2HeaderBytes || std::memcmp(b.data(), "ID3", 3) != 0) {
-    return 0;
-  }
-  const std::int64_t body = (std::int64_t{b[6] & 0x7F} << 21) | (std::int64_t{b[7] & 0x7F} << 14) |
-                            (std::int64_t{b[8] & 0x7F} << 7) | (b[9] & 0x7F);
-  const bool footer = (b[5] & 0x10) != 0 && b[3] >= 4;
-  const std::int64_t bytes = static_cast<std::int64_t>(kId3v2HeaderBytes) * (footer ? 2 : 1) + body;
-  return bytes <= fileSize ? bytes : 0;
+bool StreamLayout::HasTrailing(TagKind kind) const {
+  return std::any_of(TrailingTags.begin(), TrailingTags.end(),
+                     [kind](const TagPlace& tag) { return tag.Kind == kind; });
 }
 
 IndexOutcome IndexStream(const std::string& path) {

@@ -7,8 +7,10 @@
 namespace brelvik::ui {
 namespace {
 
-void ShowBox(QWidget* parent, const QString& title, const QString& text) {
-  QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
+  QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+  // The texts hold file names and a sheet's texts: never markup.
+  box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Ok);
   box.exec();
@@ -33,11 +35,17 @@ QString WithFinalPeriod(const QString& text) {
 }
 
 void ShowErrorBox(QWidget* parent, const QString& text) {
-  ShowBox(parent, "Error", text);
+  ShowBox(parent, QMessageBox::Critical, "Error", text);
 }
 
 void ShowGeneralErrorReport(QWidget* parent, const QString& text) {
-  ShowBox(parent, ApplicationTitle(QCoreApplication::applicationFilePath()), WithFinalPeriod(text));
+  ShowBox(parent, QMessageBox::Critical, ApplicationTitle(QCoreApplication::applicationFilePath()),
+          WithFinalPeriod(text));
+}
+
+void ShowInformationBox(QWidget* parent, const QString& text) {
+  ShowBox(parent, QMessageBox::Information,
+          ApplicationTitle(QCoreApplication::applicationFilePath()), text);
 }
 
 }  // namespace brelvik::ui

@@ -1,6 +1,8 @@
 // The window's two kinds of error box: its own "Error" messages, and the
 // general error report for errors raised below its handlers (by the playback
-// device, the split's file streams, number conversion). Qt is built without
+// device, the split's file streams, number conversion); and its information
+// box. Every box shows its text as plain text: it may hold a file's name or a
+// sheet's text, which is never taken for markup. Qt is built without
 // exception support here, so no exception may cross Qt's code: every event
 // handler runs its body through Guarded.
 #pragma once
@@ -25,6 +27,10 @@ void ShowErrorBox(QWidget* parent, const QString& text);
 
 // The general error report: the same box titled with ApplicationTitle.
 void ShowGeneralErrorReport(QWidget* parent, const QString& text);
+
+// A modal box titled with ApplicationTitle, with the information icon and
+// one OK button.
+void ShowInformationBox(QWidget* parent, const QString& text);
 
 // Runs a handler's body; an exception stops it there and is reported, and the
 // program runs on.

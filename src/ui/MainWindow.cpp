@@ -14,12 +14,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
 #include <QShortcut>
 #include <QSlider>
+#include <QStyle>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -88,9 +89,23 @@ QWidget* ToolBar(QWidget* parent, const char* name, int left, int top, int width
   return bar;
 }
 
+// A tool tip shows text that looks like markup as rich text; a path does
+// not look like markup then, it is shown as the characters it holds.
+QString PlainToolTip(const QString& text) {
+  if (!Qt::mightBeRichText(text)) {
+    return text;
+  }
+  return "<p style='white-space:pre'>" + text.toHtmlEscaped() + "</p>";
+}
+
 std::int32_t Saturated(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(
       value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+// The frame at the end of the file, as --to-end takes it on the command line.
+std::int32_t EndFrameOfFile(const std::string& path, const StreamFigures& figures) {
+  return Saturated(EndFrame(QFileInfo(FromPath(path)).size(), figures.FrameBytes));
 }
 
 // Ends a split between two pieces when the program is asked to end.
@@ -207,7 +222,10 @@ QToolButton* TMain::ToolButton(QWidget* bar, const char* name, const QPixmap& im
 
 QLabel* TMain::Label(QWidget* panel, const char* name, const QString& text, const QFont& font,
                      int left, int top) {
-  auto* label = new QLabel(text, panel);
+  auto* label = new QLabel(panel);
+  // Labels show file names too: never as markup.
+  label->setTextFormat(Qt::PlainText);
+  label->setText(text);
   label->setObjectName(name);
   label->setFont(font);
   label->move(left, top);
@@ -346,6 +364,12 @@ void TMain::CreateInfoPanel() {
       "Cut on whole frames where you heard the breakpoints: each piece gets its own header,\n"
       "the tags with its track number, and plays without a gap or a click at the joins.\n"
       "Off: each piece is a plain byte range of the file.");
+  ExactWarning_Lb = new QLabel(Info_Pan);
+  ExactWarning_Lb->setObjectName("ExactWarning_Lb");
+  ExactWarning_Lb->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(12, 12));
+  ExactWarning_Lb->setGeometry(ExactCuts_CB->geometry().right() + 3,
+                               ExactCuts_CB->geometry().center().y() - 6, 12, 12);
+  ExactWarning_Lb->hide();
   auto* rule = new QFrame(Info_Pan);
   rule->setObjectName("Info_Rule");
   rule->setGeometry(24, 48, 137, 1);
@@ -532,7 +556,7 @@ void TMain::ShowBreakpoints() {
 
 void TMain::ShowOutputTemplate(const std::string& splitTemplate) {
   splitTemplate_ = splitTemplate;
-  Output_Lb->setToolTip(FromPath(splitTemplate_));
+  Output_Lb->setToolTip(PlainToolTip(FromPath(splitTemplate_)));
   ShowName(Output_Lb, FromPath(FileNamePart(splitTemplate_)));
 }
 
@@ -577,14 +601,26 @@ bool TMain::OpenSource(const QString& path) {
 }
 
 bool TMain::OpenMp3(const QString& path) {
-  const std::string sourcePath = ToPath(path);
-  if (!analyser_ || !analyser_->Analyse(sourcePath)) {
-    return false;
+  const auto figures = AnalyseMp3(path);
+  return figures && TakeMp3(path, *figures);
+}
+
+// The figures of a file of valid audio; nothing for one the analyser cannot
+// read, and for one without valid audio after saying so.
+std::optional<StreamFigures> TMain::AnalyseMp3(const QString& path) {
+  if (!analyser_ || !analyser_->Analyse(ToPath(path))) {
+    return std::nullopt;
   }
   if (!analyser_->IsValid()) {
     ShowErrorBox(this, "Can not read data from the file: " + path);
-    return false;
+    return std::nullopt;
   }
+  return SetDataMpeg(*analyser_);
+}
+
+// Makes the analysed file the open one.
+bool TMain::TakeMp3(const QString& path, const StreamFigures& figures) {
+  const std::string sourcePath = ToPath(path);
   BusyCursor busy;
   // A refused device open leaves the window as it was, with nothing playing:
   // the device holds no file any more. Until a file has been opened, the
@@ -609,7 +645,7 @@ bool TMain::OpenMp3(const QString& path) {
 
   ShowName(FileName_lb, FromPath(FileNamePart(sourcePath)));
   sourcePath_ = sourcePath;
-  FileName_lb->setToolTip(path);
+  FileName_lb->setToolTip(PlainToolTip(path));
 
   ShowOutputTemplate(MakeTemplate(sourcePath));
   Time_lb->setText("00:00:00");
@@ -619,9 +655,15 @@ bool TMain::OpenMp3(const QString& path) {
   sheetPath_.clear();
   markedTimes_.clear();
   ShowBreakpoints();
-  figures_ = SetDataMpeg(*analyser_);
+  figures_ = figures;
+  ShowExactWarning(exact::JoinWarning(analyser_->FirstFrame()));
   Enter(WindowState::Stopped);
   return true;
+}
+
+void TMain::ShowExactWarning(const std::string& warning) {
+  ExactWarning_Lb->setToolTip(QString::fromStdString(warning));
+  ExactWarning_Lb->setVisible(!warning.empty());
 }
 
 void TMain::Output_TBClick() {
@@ -1020,17 +1062,28 @@ bool TMain::OpenCueSheet(const QString& path) {
                            FromPath(audioPath) + ", for its audio");
     return false;
   }
-  if (!OpenMp3(FromPath(audioPath))) {
+  // The whole sheet is checked against the MP3's figures before the MP3
+  // replaces the open file: a sheet refused leaves the window as it was.
+  const auto figures = AnalyseMp3(FromPath(audioPath));
+  if (!figures) {
     return false;
   }
-  TakeSheet(*outcome.Sheet);
+  BreakpointList list;
+  if (const auto refusal =
+          cue::FillList(*outcome.Sheet, *figures, EndFrameOfFile(audioPath, *figures), list)) {
+    ShowErrorBox(this, QString::fromStdString(*refusal));
+    return false;
+  }
+  if (!TakeMp3(FromPath(audioPath), *figures)) {
+    return false;
+  }
+  TakeSheet(*outcome.Sheet, list);
   sheetPath_ = sheetPath;
   return true;
 }
 
-void TMain::TakeSheet(const cue::CueSheet& sheet) {
-  const std::int32_t end = EndOfFileFrame();
-  const auto refusal = cue::FillList(sheet, figures_, end, breakpoints_);
+void TMain::TakeSheet(const cue::CueSheet& sheet, const BreakpointList& list) {
+  breakpoints_ = list;
   sheet_ = sheet;
   if (sheet.StartMs) {
     markedTimes_[FrameOfTime(*sheet.StartMs, figures_)] = *sheet.StartMs;
@@ -1041,18 +1094,14 @@ void TMain::TakeSheet(const cue::CueSheet& sheet) {
   if (sheet.EndMs) {
     markedTimes_[FrameOfTime(*sheet.EndMs, figures_)] = *sheet.EndMs;
   } else {
-    markedTimes_[end] = exact::kEndOfStream;
+    markedTimes_[EndOfFileFrame()] = exact::kEndOfStream;
   }
   ShowBreakpoints();
-  if (refusal) {
-    ShowErrorBox(this, QString::fromStdString(*refusal));
-  }
 }
 
-// The frame at the end of the file, as --to-end takes it on the command line.
+// The open file's end frame.
 std::int32_t TMain::EndOfFileFrame() const {
-  const std::int64_t end = EndFrame(QFileInfo(FromPath(sourcePath_)).size(), figures_.FrameBytes);
-  return Saturated(end);
+  return EndFrameOfFile(sourcePath_, figures_);
 }
 
 // A file is open and the window is neither splitting nor searching.
@@ -1128,8 +1177,7 @@ void TMain::SilencesFound(int serial, const std::vector<silence::Silence>& silen
   }
   ShowBreakpoints();
   if (silences.empty()) {
-    QMessageBox::information(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
-                             "No silences found");
+    ShowInformationBox(this, "No silences found");
   }
 }
 

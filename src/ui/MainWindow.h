@@ -125,6 +125,9 @@ class TMain final : public QWidget {
   void CreateBreakPanel();
   void CreateAddManPanel();
   void CreateInfoPanel();
+  // The mark beside "Exact cuts" that says, in its tool tip, why exact
+  // pieces of the open file cannot join sample for sample; hidden where they can.
+  void ShowExactWarning(const std::string& warning);
   void CreateOutputPanel();
   void CreateTimers();
   void CreateMenu();
@@ -142,6 +145,8 @@ class TMain final : public QWidget {
 
   bool OpenSource(const QString& path);
   bool OpenMp3(const QString& path);
+  std::optional<StreamFigures> AnalyseMp3(const QString& path);
+  bool TakeMp3(const QString& path, const StreamFigures& figures);
   void ShowOutputTemplate(const std::string& splitTemplate);
   static void ShowName(QLabel* label, const QString& name);
   void ShowPosition(std::int32_t milliseconds);
@@ -152,7 +157,7 @@ class TMain final : public QWidget {
   std::string SplitExactPieces(InputFile& source, const SplitProgress& progress);
   WritePolicy AlsoRead() const;
   bool OpenCueSheet(const QString& path);
-  void TakeSheet(const cue::CueSheet& sheet);
+  void TakeSheet(const cue::CueSheet& sheet, const BreakpointList& list);
   std::int32_t EndOfFileFrame() const;
   bool FileAtHand() const;
   void ScanProgressed(int serial, double fraction);
@@ -184,6 +189,7 @@ class TMain final : public QWidget {
   QFrame* AddMan_Pan = nullptr;
   QFrame* Info_Pan = nullptr;
   QCheckBox* ExactCuts_CB = nullptr;
+  QLabel* ExactWarning_Lb = nullptr;
   QFrame* Output_Pan = nullptr;
 
   QLabel* FileName_lb = nullptr;

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
 
+#include "cue/TextEncoding.h"
 #include "playback/MediaPlayer.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainWindow.h"
@@ -26,6 +28,12 @@ bool HasDisplay(const QStringList& arguments) {
   return arguments.contains("-platform") || arguments.contains("--platform");
 }
 
+// A name from the command line as the terminal may show it: its control
+// characters quoted, as brelvik-split prints names.
+std::string TerminalText(const QString& text) {
+  return brelvik::cue::TerminalText(text.toLocal8Bit().toStdString());
+}
+
 // Prints what the command line asks for instead of a window; the exit status,
 // or nothing when the window is to start.
 std::optional<int> Answer(const brelvik::ui::StartRequest& request) {
@@ -37,7 +45,7 @@ std::optional<int> Answer(const brelvik::ui::StartRequest& request) {
       return 0;
     case StartRequest::Kind::Refused:
       std::fprintf(stderr, "brelvik: %s\nTry 'brelvik --help' for more information.\n",
-                   request.Text.toLocal8Bit().constData());
+                   TerminalText(request.Text).c_str());
       return 2;
     case StartRequest::Kind::Window:
       break;
@@ -80,7 +88,7 @@ int main(int argc, char* argv[]) {
   }
   if (!request.File.isEmpty() && !QFileInfo::exists(request.File)) {
     std::fprintf(stderr, "brelvik: %s: no such file; the window starts without it\n",
-                 request.File.toLocal8Bit().constData());
+                 TerminalText(request.File).c_str());
     request.File.clear();
   }
   brelvik::ui::TMain window(std::make_unique<brelvik::TMediaPlayer>(),

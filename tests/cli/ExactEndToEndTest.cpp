@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "CliRun.h"
 #include "Lame.h"
 #include "ReferenceDecode.h"
 #include "StreamBuilder.h"
+#include "TagBuilder.h"
 #include "TempDir.h"
 
 namespace brelvik::testing {
@@ -149,18 +151,134 @@ TEST(ExactCommandRefusal, AStreamExactModeCannotWalkIsReportedWithItsReason) {
   EXPECT_EQ(RunSplitter({"split", path, "100"}).ExitCode, 0);
 }
 
-TEST(ExactCommandRefusal, AFileTheAnalysisRefusesIsExplainedWhenExactModeKnowsWhy) {
+// Exact mode walks the frames itself: where it refuses a file that the
+// analysis refuses too, its own reason is the one given.
+TEST(ExactCommandRefusal, AFileTheAnalysisRefusesGetsExactModesReasonAlone) {
   TempDir dir;
   const std::string path = dir.File("free.mp3");
   StreamBuilder().Frames(HeaderFields{3, 1, 0, 0}, 40).WriteTo(path);  // free format
 
   const CommandResult split = RunSplitter({"split", "--exact", path, "100"});
   EXPECT_EQ(split.ExitCode, 1);
-  EXPECT_EQ(split.Err, "Can not read data from the file: " + path +
-                           "\nExact cuts cannot be made in " + path +
+  EXPECT_EQ(split.Err, "Exact cuts cannot be made in " + path +
                            ": its audio is in free format, whose frames exact cuts cannot find\n");
   EXPECT_EQ(RunSplitter({"split", path, "100"}).Err,
             "Can not read data from the file: " + path + "\n");
+}
+
+// Files that both decoders play and that the analysis refuses: exact mode
+// walks their frames itself.
+struct PlayableFile {
+  const char* Name;
+  std::function<void(const TempDir&, const std::string&)> Write;
+  int AnalysisExit;  // of the described split
+};
+
+void PrintTo(const PlayableFile& file, std::ostream* os) {
+  *os << file.Name;
+}
+
+const HeaderFields kLayerI32k{3, 3, 1, 0};  // 32 kbit/s at 44.1 kHz: 32-byte frames
+
+// An ID3v2.4 tag of one frame of `bytes` bytes.
+Bytes PrivateTag(std::size_t bytes) {
+  return Id3v2Of({{"PRIV", Bytes(bytes, 0x33)}}, {.Version = 4});
+}
+
+const PlayableFile kPlayable[] = {
+    {"FiveFramesOfLame",
+     [](const TempDir& dir, const std::string& path) {
+       std::filesystem::copy_file(
+           EncodeWithLame(dir, "short", {.Seconds = 0.1, .LameArgs = {"-b", "128"}}), path);
+     },
+     2},
+    {"FortyNineFramesOfLayerI",
+     [](const TempDir&, const std::string& path) {
+       StreamBuilder().Frames(kLayerI32k, 49).WriteTo(path);
+     },
+     2},
+    {"TwoId3v2Tags",
+     [](const TempDir& dir, const std::string& path) {
+       Bytes file = PrivateTag(100);
+       const Bytes second = PrivateTag(200000);  // past the middle of the file
+       file.insert(file.end(), second.begin(), second.end());
+       const Bytes audio =
+           ReadBytes(EncodeWithLame(dir, "tagged", {.Seconds = 2.0, .LameArgs = {}}));
+       file.insert(file.end(), audio.begin(), audio.end());
+       WriteBytes(path, file);
+     },
+     1},
+    {"ReservedEmphasisEverywhere",
+     [](const TempDir&, const std::string& path) {
+       HeaderFields reserved;
+       reserved.Emphasis = 2;
+       StreamBuilder().Frames(reserved, 200).WriteTo(path);
+     },
+     1},
+};
+
+class PlayableFiles : public ::testing::TestWithParam<PlayableFile> {
+ protected:
+  void SetUp() override { GetParam().Write(dir_, path_); }
+
+  TempDir dir_;
+  std::string path_ = dir_.File("playable.mp3");
+};
+
+TEST_P(PlayableFiles, AreSplitExactlyWhateverTheAnalysisSays) {
+  const CommandResult described = RunSplitter({"split", path_, "10"});
+  EXPECT_EQ(described.ExitCode, GetParam().AnalysisExit) << described.Err;
+
+  const CommandResult info = RunSplitter({"info", "--exact", path_, "--json"});
+  EXPECT_EQ(info.ExitCode, 0) << info.Err;
+  EXPECT_EQ(info.Err, "");
+  EXPECT_TRUE(nlohmann::json::parse(info.Out)["exact_refusal"].is_null());
+
+  // Frame numbers count the real frames where the analysis gives no figures.
+  const CommandResult split =
+      RunSplitter({"split", "--exact", path_, "-o", dir_.File("piece.mp3"), "3", "--to-end"});
+  EXPECT_EQ(split.ExitCode, 0) << split.Err;
+  EXPECT_EQ(split.Err.find("Can not read data"), std::string::npos) << split.Err;
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("piece-2.mp3")));
+  const ReferenceDecode source = DecodeStraight(path_);
+  const std::int64_t joined = DecodeStraight(dir_.File("piece-1.mp3")).Frames() +
+                              DecodeStraight(dir_.File("piece-2.mp3")).Frames();
+  EXPECT_EQ(joined, source.Frames());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PlayableFiles, ::testing::ValuesIn(kPlayable),
+                         [](const auto& test) { return std::string(test.param.Name); });
+
+// Where the joins cannot be sample for sample, exact mode says so before
+// it writes, and info says whether they will be.
+TEST(ExactCommandJoins, AreSaidNotToBeSampleExactForLayerI) {
+  TempDir dir;
+  const std::string path = dir.File("layer1.mp3");
+  StreamBuilder().Frames(HeaderFields{3, 3, 8, 0}, 400).WriteTo(path);
+  const std::string warning =
+      "Exact pieces of this file will not join sample for sample: Layer I has no header frame "
+      "that decoders honour, so each piece after the first starts from a fresh synthesis "
+      "filter, and its first 480 samples differ from the source's (a click can be heard at "
+      "each join)";
+  const CommandResult split = RunSplitter({"split", "--exact", path, "100", "--to-end"});
+  EXPECT_EQ(split.ExitCode, 0) << split.Err;
+  EXPECT_EQ(split.Err, "Warning: " + warning + "\n");
+
+  const auto json = nlohmann::json::parse(RunSplitter({"info", "--exact", path, "--json"}).Out);
+  EXPECT_FALSE(json["sample_exact_joins"].get<bool>());
+  EXPECT_EQ(json["join_warning"], warning);
+  const CommandResult text = RunSplitter({"info", "--exact", path});
+  EXPECT_NE(text.Out.find("Sample-exact joins:  no: " + warning + "\n"), std::string::npos)
+      << text.Out;
+}
+
+TEST_F(ExactCommand, InfoSaysTheJoinsOfLayerIIIAreSampleExact) {
+  const CommandResult text = RunSplitter({"info", "--exact", *source_});
+  EXPECT_NE(text.Out.find("Sample-exact joins:  yes\n"), std::string::npos) << text.Out;
+  const auto json = nlohmann::json::parse(RunSplitter({"info", "--exact", *source_, "--json"}).Out);
+  EXPECT_TRUE(json["sample_exact_joins"].get<bool>());
+  EXPECT_TRUE(json["join_warning"].is_null());
+  EXPECT_EQ(RunSplitter({"split", "--exact", *source_, "0:03"}).Err, "");
 }
 
 }  // namespace

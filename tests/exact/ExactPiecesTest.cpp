@@ -239,6 +239,49 @@ TEST_P(ExactPieces, JoinedSoundLikeTheSourceInTheProgramsPlayer) {
   ExpectJoinedSoundLikeTheSource(brelvik::testing::DecodeAsPlayer, GetParam().PlayerJoins);
 }
 
+// A player that ignores the header frame plays every frame of a piece: what
+// it hears before the piece's own audio is silence but for the frames the
+// decoder's state needs, one frame (MPEG 1) or two of half the length (MPEG 2
+// and 2.5), and then the piece's audio as a gapless decoder gives it.
+TEST_P(ExactPieces, GivePlayersThatIgnoreTheHeaderFrameAtMostAFrameOfTheAudioBefore) {
+  if (GetParam().Joins == Join::LayerII) {
+    // Bare frames: such players play them as gapless ones do.
+    for (const std::string& piece : split_.Pieces) {
+      EXPECT_TRUE(brelvik::testing::DecodeWithoutGapless(piece).Samples ==
+                  brelvik::testing::DecodeStraight(piece).Samples);
+    }
+    return;
+  }
+  const int spf = split_.Layout.SamplesPerFrame;
+  const int stateSamples = 1152;  // one MPEG 1 frame, two MPEG 2 and 2.5 frames
+  for (std::size_t k = 1; k < split_.Pieces.size(); ++k) {
+    SCOPED_TRACE("piece " + std::to_string(k + 1));
+    const Bytes piece = brelvik::testing::ReadBytes(split_.Pieces[k]);
+    const std::size_t gapless = XingAt(piece, WalkPiece(piece).Offsets[0]) + 120 + 21;
+    const int delay = (piece[gapless] << 4) | (piece[gapless + 1] >> 4);
+    const ReferenceDecode heard = brelvik::testing::DecodeWithoutGapless(split_.Pieces[k]);
+    const ReferenceDecode played = brelvik::testing::DecodeStraight(split_.Pieces[k]);
+    const auto own = static_cast<std::size_t>((delay + 529) * heard.Channels);
+    ASSERT_GE(heard.Samples.size(), own);
+    const auto sounding = std::find_if(heard.Samples.begin(), heard.Samples.end(),
+                                       [](std::int16_t sample) { return sample != 0; });
+    EXPECT_LE(heard.Samples.begin() + static_cast<std::ptrdiff_t>(own) - sounding,
+              stateSamples * heard.Channels)
+        << (delay + 529) / spf << " frames before the piece's own";
+    // The command-line player gives mono as two channels.
+    std::vector<std::int16_t> ownAudio;
+    for (std::size_t i = own; i < heard.Samples.size();
+         i += 2 / static_cast<std::size_t>(played.Channels)) {
+      ownAudio.push_back(heard.Samples[i]);
+    }
+    ownAudio.resize(std::min(ownAudio.size(), played.Samples.size()));
+    EXPECT_TRUE(ownAudio ==
+                std::vector<std::int16_t>(
+                    played.Samples.begin(),
+                    played.Samples.begin() + static_cast<std::ptrdiff_t>(ownAudio.size())));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Sources, ExactPieces, ::testing::ValuesIn(kSources), CaseName());
 
 TEST(ExactPieceTags, CarryTheTrackNumberAndEverythingElseUnchanged) {

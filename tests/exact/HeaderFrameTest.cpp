@@ -20,7 +20,8 @@ TEST(ExactCrc16, AgreesWithTheBitwiseCrcInAnyChunks) {
   const Bytes check = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
   EXPECT_EQ(Crc16Of(check), 0xBB3D);  // the CRC-16/ARC check value
   std::mt19937 random(7);
-  for (const std::size_t length : {1u, 7u, 9u, 15u, 17u, 63u, 1001u, 4097u}) {
+  for (const std::size_t length :
+       {1u, 7u, 9u, 15u, 17u, 63u, 127u, 128u, 191u, 192u, 1001u, 4097u, 70001u}) {
     Bytes bytes(length);
     for (auto& byte : bytes) {
       byte = static_cast<std::uint8_t>(random());

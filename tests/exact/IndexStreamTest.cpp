@@ -5,6 +5,8 @@
 
 #include "ExactTestSupport.h"
 #include "TempDir.h"
+#include "exact/ExactSplit.h"
+#include "exact/FrameFacts.h"
 #include "exact/StreamLayout.h"
 
 namespace brelvik::exact {
@@ -63,7 +65,7 @@ TEST_F(ExactIndexStream, WalksFromAfterTheTagPastJunkToTheLastWholeFrame) {
   EXPECT_EQ(outcome.Layout->AudioStart, 267 + 50 + 4 + 60);
   EXPECT_EQ(outcome.Layout->AudioFrames, 20);
   EXPECT_EQ(outcome.Layout->AudioEnd, outcome.Layout->AudioStart + 20 * kFrameBytes);
-  EXPECT_TRUE(outcome.Layout->Id3v1);
+  EXPECT_TRUE(outcome.Layout->HasTrailing(TagKind::Id3v1));
 }
 
 TEST_F(ExactIndexStream, TakesNoTagFromTheLastFramesBytes) {
@@ -73,7 +75,7 @@ TEST_F(ExactIndexStream, TakesNoTagFromTheLastFramesBytes) {
   const IndexOutcome outcome = Index(StreamBuilder().Raw(frames));
   ASSERT_TRUE(outcome.Layout) << outcome.Refusal;
   EXPECT_EQ(outcome.Layout->AudioFrames, 20);
-  EXPECT_FALSE(outcome.Layout->Id3v1);
+  EXPECT_FALSE(outcome.Layout->HasTrailing(TagKind::Id3v1));
 }
 
 TEST(ExactId3v2TagBytes, CountTheFooterFromVersion4On) {
@@ -88,13 +90,14 @@ struct SpanCase {
   std::int64_t AudioStart, AudioFrames, FirstSample, EndSample;
 };
 
-// libmpg123 skips delay + 529 samples and drops padding - 529 at the end, but
-// only when the header counts no more frames than there are.
+// libmpg123 skips delay + 529 samples and drops padding - 529 at the end;
+// where the header counts more frames than there are (a file cut short) it
+// meets the end before the padding.
 const SpanCase kSpans[] = {
     {"NoHeaderFrame", {}, 0, 20, 0, 23040},
     {"InfoCountingEveryFrame", InfoFrame(20, 576, 1000), 417, 20, 1105, 22569},
     {"InfoCountingFewer", InfoFrame(15, 576, 1000), 417, 20, 1105, 22569},
-    {"InfoCountingMore", InfoFrame(21, 576, 1000), 417, 20, 0, 23040},
+    {"InfoCountingMore", InfoFrame(21, 576, 1000), 417, 20, 1105, 23040},
     {"PaddingUnderTheDecodersDelay", InfoFrame(20, 576, 100), 417, 20, 1105, 23040},
     {"Vbri", StreamBuilder().VbriFrame(kMpeg1, 36, 20, 8340).Get(), 0, 21, 0, 24192},
 };
@@ -155,6 +158,36 @@ TEST_P(ExactStreamEnds, RefuseOnlyAudioThatCannotBeWalked) {
     EXPECT_TRUE(outcome.Refusal.starts_with("Exact cuts cannot be made in " + path_ + ": "));
     EXPECT_NE(outcome.Refusal.find(refusal), std::string::npos) << outcome.Refusal;
   }
+}
+
+// Decoders take up a second channel that comes back with what they kept of
+// it, which a piece that starts in between cannot hold.
+TEST_F(ExactIndexStream, WarnsOfJoinsWhereStereoFollowsMono) {
+  HeaderFields mono = kMpeg1;
+  mono.ChannelMode = 3;
+  for (const bool monoFirst : {false, true}) {
+    StreamBuilder stream;
+    stream.Frames(monoFirst ? mono : kMpeg1, 20).Frames(monoFirst ? kMpeg1 : mono, 20);
+    const IndexOutcome outcome = Index(stream);
+    ASSERT_TRUE(outcome.Layout) << outcome.Refusal;
+    EXPECT_EQ(JoinWarning(*outcome.Layout).empty(), !monoFirst) << JoinWarning(*outcome.Layout);
+  }
+}
+
+TEST(ExactJoinWarning, NamesTheFormatsWhoseJoinsAreNotSampleExact) {
+  const auto warns = [](HeaderFields fields) {
+    const auto raw = brelvik::testing::HeaderBytesOf(fields);
+    FrameHeader header;
+    EXPECT_TRUE(ReadHeader(raw, header));
+    return !JoinWarning(header).empty();
+  };
+  EXPECT_FALSE(warns(kMpeg1));
+  EXPECT_FALSE(warns({3, 1, 9, 0, false, false, 3}));  // MPEG 1 mono
+  EXPECT_FALSE(warns(kMpeg2));
+  EXPECT_TRUE(warns({2, 1, 8, 0, false, false, 3}));  // MPEG 2 mono
+  EXPECT_TRUE(warns({0, 1, 3, 0, false, false, 3}));  // MPEG 2.5 mono
+  EXPECT_TRUE(warns({3, 2, 9, 0}));                   // Layer II
+  EXPECT_TRUE(warns({3, 3, 9, 0}));                   // Layer I
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, ExactStreamEnds, ::testing::ValuesIn(kEnds), CaseName());

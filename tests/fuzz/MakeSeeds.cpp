@@ -1,6 +1,7 @@
 // Writes the fuzz targets' starting inputs into FOLDER/<target>/: byte-built
 // streams of every kind the analysis knows, a few files encoded with lame,
-// breakpoint texts and breakpoint list operations.
+// breakpoint texts and breakpoint list operations, cue sheets in several
+// encodings and texts to quote.
 //
 // Usage: brelvik-fuzz-seeds FOLDER
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "Lame.h"
 #include "StreamBuilder.h"
+#include "TagBuilder.h"
 #include "TempDir.h"
 
 namespace {
@@ -40,6 +42,24 @@ Bytes With(Bytes prefix, const Bytes& rest) {
   return prefix;
 }
 
+// Frames between tags of every kind exact pieces carry.
+Bytes Tagged() {
+  using namespace brelvik::testing;
+  const std::vector<TagFrame> frames = {
+      TextFrame("TIT2", "Title"), TextFrame("TRCK", "3"), {"APIC", Bytes(300, 0xFF)}};
+  return StreamBuilder()
+      .Raw(Id3v2Of(
+          frames,
+          {.Version = 3, .Unsynchronised = true, .ExtendedHeader = true, .ExtendedCrc = true}))
+      .Raw(Id3v2Of({TextFrame("TT2", "Title"), TextFrame("TRK", "3")}, {.Version = 2}))
+      .Frames(HeaderFields{}, 10)
+      .Raw(ApeOf({{"Track", "3"}, {"Title", "Title"}}, 2000, true))
+      .Raw(Lyrics3v2Of("la la"))
+      .Raw(Id3v2Of(frames, {.Version = 4, .ExtendedHeader = true, .Footer = true}))
+      .Raw(Id3v1Of("Title", 3))
+      .Get();
+}
+
 std::vector<Bytes> Streams() {
   HeaderFields mpeg2;
   mpeg2.VersionIndex = 2;
@@ -56,6 +76,7 @@ std::vector<Bytes> Streams() {
       StreamBuilder().VbriFrame(mono, 36, 8, 3000).Frames(mono, 8).Get(),
       StreamBuilder().Frames(mpeg2, 8).Frames(HeaderFields{}, 4).Get(),
       StreamBuilder().Frames(layerII, 8).Junk(200, 0x41).Frames(layerII, 4).Get(),
+      Tagged(),
   };
 }
 
@@ -77,6 +98,16 @@ std::vector<Bytes> LameFiles() {
 
 Bytes Text(const std::string& text) {
   return Bytes(text.begin(), text.end());
+}
+
+// ASCII text as UTF-16 with its byte order mark.
+Bytes Utf16(const std::string& text, bool littleEndian) {
+  Bytes bytes = littleEndian ? Bytes{0xFF, 0xFE} : Bytes{0xFE, 0xFF};
+  for (const char c : text) {
+    bytes.push_back(littleEndian ? static_cast<std::uint8_t>(c) : 0);
+    bytes.push_back(littleEndian ? 0 : static_cast<std::uint8_t>(c));
+  }
+  return bytes;
 }
 
 }  // namespace
@@ -111,6 +142,37 @@ int main(int argc, char** argv) {
         "FILE \"caf\xE9.mp3\" MP3\n TRACK 01 AUDIO\n TITLE \"Ni\xC3\xB1o\"\n INDEX 01 "
         "00:01:00\n"}) {
     seeds.Add("cue_sheet", Text(sheet));
+  }
+  // Sheets in other encodings, and lines of every kind libcue reads.
+  const std::string wide =
+      "TITLE \"Wide\"\r\nFILE \"w.mp3\" MP3\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"
+      "TRACK 02 AUDIO\r\nINDEX 01 00:10:00\r\n";
+  seeds.Add("cue_sheet", Utf16(wide, true));
+  seeds.Add("cue_sheet", Utf16(wide, false));
+  for (const char* sheet :
+       {"PERFORMER \"Don\x92t \x93stop\x94 \x80\"\nFILE \"caf\xE9.mp3\" MP3\nTRACK 01 AUDIO\n"
+        "TITLE \"\x81\x8D\x8F\x90\x9D\"\nINDEX 01 00:00:00\n",
+        "FILE \"a\xC0\xAF.mp3\" MP3\nTRACK 01 AUDIO\nTITLE \"\xED\xA0\x80\xF4\x90\x80\x80\"\n"
+        "INDEX 01 00:00:00\n",
+        "REM GENRE Rock\nREM DATE\nCATALOG 0724384960650\nCDTEXTFILE \"x.cdt\"\n"
+        "SONGWRITER s\nFILE \"C:\\Rips\\a.wav\" WAVE\n  TRACK 01 AUDIO\n    FLAGS DCP 4CH PRE "
+        "SCMS\n"
+        "    ISRC USRC17607839\n    COMPOSER c\n    PREGAP 00:02:00\n    INDEX 00 00:00:00\n"
+        "    INDEX 01 00:00:32\n    POSTGAP 00:01:00\n  TRACK 02 MODE1/2352\n    INDEX 01 "
+        "01:00:00\n  FILE \"C:\\Rips\\a.wav\" WAVE\n  TRACK 03 AUDIO\n    TITLE \"a\\\"b\"\n    "
+        "INDEX 01 "
+        "02:00:00\n",
+        "FILE \"\x1b]0;pwned\x07\x1b[2J.mp3\" MP3\nTRACK 01 AUDIO\nTITLE \"<h1>x\"\nINDEX 01 "
+        "00:00:00\n"}) {
+    seeds.Add("cue_sheet", Text(sheet));
+  }
+  for (const char* text :
+       {"plain.mp3", "\x1b]0;title\x07\x1b[2Jfake", "caf\xC3\xA9 \xE2\x80\x9Cq\xE2\x80\x9D",
+        "c1 \xC2\x9B"
+        "31m raw \x9B",
+        "\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF0\x9F\x8E\xB5", "tab\tnew\nline\r\x7F",
+        "Don\x92t \x81"}) {
+    seeds.Add("terminal_text", Text(text));
   }
   // Add "120" typed against 1,000 frames, add the current frame "50",
   // select the second entry, delete it, reset.

@@ -161,7 +161,12 @@ TEST_F(MediaPlayerTest, SeekLeavesTheDeviceStoppedAtTheClampedMs) {
 TEST_F(MediaPlayerTest, OpenReplacesAPlayingFile) {
   for (const auto& tone : {AllToneFiles()[2], AllToneFiles()[3], AllToneFiles()[0]}) {
     player_.Play();
-    std::this_thread::sleep_for(60ms);
+    // The output opens at the first Play; on a busy machine the first
+    // samples may take a while, so wait for them rather than a fixed time.
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (player_.Position() == 0 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(10ms);
+    }
     ASSERT_GT(player_.Position(), 0);
     player_.SetFileName(testing::EncodeWithLame(dir_, tone.Name, tone.Encoding));
     player_.Open();

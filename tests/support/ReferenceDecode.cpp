@@ -2,8 +2,11 @@
 
 #include <mpg123.h>
 
+#include <cstring>
 #include <memory>
 #include <stdexcept>
+
+#include "Lame.h"
 
 namespace brelvik::testing {
 namespace {
@@ -14,9 +17,10 @@ struct HandleDeleter {
 using Handle = std::unique_ptr<mpg123_handle, HandleDeleter>;
 
 // A handle opened on path with 16-bit output at the file's own format.
-Handle OpenSixteenBit(const std::string& path, long& rate, int& channels) {
+Handle OpenSixteenBit(const std::string& path, long& rate, int& channels, bool stereo = false) {
   Handle handle(mpg123_new(nullptr, nullptr));
-  mpg123_param(handle.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+  mpg123_param(handle.get(), MPG123_ADD_FLAGS, MPG123_QUIET | (stereo ? MPG123_FORCE_STEREO : 0),
+               0.0);
   mpg123_format_none(handle.get());
   const long* rates = nullptr;
   size_t count = 0;
@@ -31,9 +35,9 @@ Handle OpenSixteenBit(const std::string& path, long& rate, int& channels) {
   return handle;
 }
 
-ReferenceDecode Decode(const std::string& path, bool scanFirst) {
+ReferenceDecode Decode(const std::string& path, bool scanFirst, bool stereo = false) {
   ReferenceDecode decode;
-  const Handle handle = OpenSixteenBit(path, decode.Rate, decode.Channels);
+  const Handle handle = OpenSixteenBit(path, decode.Rate, decode.Channels, stereo);
   if (decode.Channels == 0) {
     throw std::runtime_error("reference decode cannot open " + path);
   }
@@ -60,6 +64,36 @@ ReferenceDecode DecodeStraight(const std::string& path) {
 
 ReferenceDecode DecodeAsPlayer(const std::string& path) {
   return Decode(path, true);
+}
+
+ReferenceDecode DecodeStraightAsStereo(const std::string& path) {
+  return Decode(path, false, true);
+}
+
+namespace {
+
+// The raw 16-bit stereo samples a decoding command writes on its output.
+ReferenceDecode DecodeWith(const std::vector<std::string>& command, const std::string& path) {
+  const CommandResult result = RunCommand(command);
+  if (result.ExitCode != 0) {
+    throw std::runtime_error(command[0] + " cannot decode " + path + ": " + result.Err);
+  }
+  ReferenceDecode decode;
+  decode.Channels = 2;
+  decode.Samples.resize(result.Out.size() / 2);
+  std::memcpy(decode.Samples.data(), result.Out.data(), decode.Samples.size() * 2);
+  return decode;
+}
+
+}  // namespace
+
+ReferenceDecode DecodeWithFfmpeg(const std::string& path) {
+  return DecodeWith({BRELVIK_FFMPEG, "-v", "error", "-i", path, "-f", "s16le", "-ac", "2", "-"},
+                    path);
+}
+
+ReferenceDecode DecodeWithoutGapless(const std::string& path) {
+  return DecodeWith({BRELVIK_MPG123, "-q", "--no-gapless", "--stereo", "-s", path}, path);
 }
 
 std::string DirectDecoderRefusal(const std::string& path) {

@@ -29,6 +29,16 @@ ReferenceDecode DecodeStraight(const std::string& path);
 // length first, then decoded from its start.
 ReferenceDecode DecodeAsPlayer(const std::string& path);
 
+// Straight, with mono frames given as two equal channels, so that a stream
+// that switches between mono and stereo decodes to one format.
+ReferenceDecode DecodeStraightAsStereo(const std::string& path);
+
+// As ffmpeg decodes it (gapless as ffmpeg is), in two channels.
+ReferenceDecode DecodeWithFfmpeg(const std::string& path);
+
+// As a player that ignores the header frame hears it: `mpg123 --no-gapless`.
+ReferenceDecode DecodeWithoutGapless(const std::string& path);
+
 // libmpg123's text when it refuses to open path and read its format; empty
 // when it accepts the file.
 std::string DirectDecoderRefusal(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QFrame>
+#include <QLabel>
 #include <QProgressBar>
 #include <filesystem>
 
@@ -100,6 +101,27 @@ TEST_F(ExactCutsTest, AStreamThatChangesItsFormatIsRefused) {
                 "48000 Hz at byte " +
                 std::to_string(60 * 417));
   EXPECT_FALSE(std::filesystem::exists(dir_.File("mixed-1.mp3")));
+}
+
+// Beside the box, a mark whose tool tip says why exact pieces of the open
+// file cannot join sample for sample: shown for Layer I and II, not for
+// Layer III.
+TEST_F(ExactCutsTest, WarnsBesideTheBoxWhereJoinsCannotBeExact) {
+  QLabel* mark = Find<QLabel>("ExactWarning_Lb");
+  EXPECT_EQ(mark->parentWidget()->objectName(), "Info_Pan");
+  EXPECT_TRUE(mark->isHidden());
+  const std::string layerII = dir_.File("layer2.mp2");
+  StreamBuilder().Frames(HeaderFields{3, 2, 10, 0}, 200).WriteTo(layerII);
+  OpenThroughDialog(layerII);
+  EXPECT_FALSE(mark->isHidden());
+  EXPECT_TRUE(mark->toolTip().startsWith(
+      "Exact pieces of this file will not join sample for sample: Layer II has no header frame"));
+  EXPECT_GT(mark->x(), Box()->geometry().right());
+  EXPECT_LE(mark->geometry().right(), Find<QFrame>("Info_Pan")->width());
+  EXPECT_EQ(Box()->pos(), QPoint(45, 24));
+
+  OpenThroughDialog(WriteMp3("live.mp3", 100));
+  EXPECT_TRUE(mark->isHidden());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Answers the modal boxes a handler opens: records each box's title, text and
-// icon, then closes it with the given key, as a person would.
+// Answers the modal boxes a handler opens: records each box's title, text,
+// icon and text format, then closes it with the given key, as a person would.
 #pragma once
 
 #include <QApplication>
@@ -16,6 +16,7 @@ struct SeenBox {
   QString Text;
   QMessageBox::Icon Icon = QMessageBox::NoIcon;
   int Buttons = 0;
+  Qt::TextFormat TextFormat = Qt::AutoText;
 };
 
 class ModalBoxes {
@@ -34,8 +35,8 @@ class ModalBoxes {
     if (box == nullptr) {
       return;
     }
-    seen_.push_back(
-        {box->windowTitle(), box->text(), box->icon(), static_cast<int>(box->buttons().size())});
+    seen_.push_back({box->windowTitle(), box->text(), box->icon(),
+                     static_cast<int>(box->buttons().size()), box->textFormat()});
     QTest::keyClick(box, answer_);
   }
 
