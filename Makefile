@@ -4,7 +4,7 @@
 PRESETS := default asan
 CMAKE_FLAGS := $(if $(CI),-DBRELVIK_WARNINGS_AS_ERRORS=ON,)
 
-.PHONY: run test build program deps bench fuzz install uninstall package check-install format clean
+.PHONY: run test cli-only build program deps bench fuzz install uninstall package check-install format clean
 
 deps:
 	@scripts/install-deps
@@ -54,6 +54,14 @@ test: deps
 	  echo "== $$preset: test"; \
 	  ctest --preset $$preset; \
 	done
+
+# The command line and its tests built without the window (no Qt, no SDL), in
+# a folder of its own.
+CLI_ONLY := build/cli-only
+cli-only: deps
+	@cmake -S . -B $(CLI_ONLY) -DBRELVIK_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(CLI_ONLY) -j 2 --target brelvik-split brelvik_cli_tests brelvik_session_tests
+	@ctest --test-dir $(CLI_ONLY) -j 2 --output-on-failure --timeout 300
 
 bench: build
 	@bench/run

@@ -9,6 +9,7 @@
 
 #include "cli/CueCommand.h"
 #include "cli/ExitCodes.h"
+#include "cli/ExitTable.h"
 #include "cli/InfoCommand.h"
 #include "cli/PrintLine.h"
 #include "cli/SilencesCommand.h"
@@ -22,14 +23,6 @@ constexpr const char* kBreakpointHelp =
     "Breakpoints: a frame number (1200) or a time, m:ss[.fff] (3:25.5) or h:mm:ss[.fff] "
     "(1:02:03.250).\nPieces run from one breakpoint to the next, starting at frame 0; "
     "--to-end adds the end of the file.";
-
-constexpr const char* kExitCodeHelp =
-    "Exit codes:\n"
-    "  0  success\n"
-    "  1  no valid MPEG audio in the file, or a breakpoint, cue sheet or split refused\n"
-    "  2  the file (or its cue sheet) cannot be read or analysed\n"
-    "  3  a piece cannot be written\n"
-    "  other non-zero values: the command line is wrong";
 
 void AddInfoCommand(CLI::App& app, InfoOptions& options) {
   CLI::App* info = app.add_subcommand("info", "Show what the analysis finds in an MP3 file");
@@ -140,7 +133,7 @@ int RunCommandLine(int argc, char** argv) {
       "brelvik-split");
   app.set_version_flag("--version", std::string("brelvik-split ") + BRELVIK_VERSION);
   app.require_subcommand(1);
-  app.footer(std::string(kBreakpointHelp) + "\n\n" + kExitCodeHelp);
+  app.footer(std::string(kBreakpointHelp) + "\n\n" + ExitCodeHelp());
   app.failure_message(QuotedFailureMessage);
 
   InfoOptions info;

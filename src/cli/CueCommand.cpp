@@ -3,50 +3,39 @@
 #include <ostream>
 
 #include "cli/ExitCodes.h"
+#include "cli/ExitTable.h"
 #include "cli/PrintLine.h"
 #include "cli/SplitCommand.h"
-#include "cli/StreamReport.h"
-#include "cue/CueBreakpoints.h"
 #include "io/StreamError.h"
+#include "session/SessionCue.h"
 
 namespace brelvik {
 
 int RunCue(const CueOptions& options, std::ostream& out, std::ostream& err) {
-  const StreamReport report = AnalyseSource(options.File);
-  if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
-    PrintLine(err, AnalysisMessage(report));
-    return code;
+  auto session = OpenSource(options.File);
+  if (!session) {
+    return Refuse(err, session.Refused());
   }
-  const StreamDetails& details = *report.Details;
-  const auto list = ListOfArguments(options.Breakpoints, options.ToEnd, details, err);
-  if (!list) {
-    return kExitRefused;
+  if (const auto refusal = AddArguments(*session, options.Breakpoints, options.ToEnd)) {
+    return Refuse(err, *refusal);
   }
-  const auto end = EndFrameOrRefuse(details, err);
+  const auto end = session->EndFrameOrRefusal();
   if (!end) {
-    return kExitRefused;
+    return Refuse(err, end.Refused());
   }
-  if (list->Count() < 2) {
-    PrintLine(err, "Nothing to write: give at least one breakpoint after frame 0, or --to-end");
-    return kExitRefused;
-  }
-  if (list->Count() - 1 > cue::kMostTracks) {
-    PrintLine(err, cue::TooManyTracks(list->Count() - 1));
-    return kExitRefused;
+  if (const auto refusal = CueSheetRefusal(*session)) {
+    return Refuse(err, *refusal);
   }
   const std::string sheetPath = options.Sheet.value_or(cue::SheetPathFor(options.File));
-  const cue::CueSheet sheet =
-      cue::SheetOfList(*list, details.Figures, options.File, *end, std::nullopt);
   try {
-    cue::WriteCueSheet(sheetPath, sheet);
-  } catch (const ERefusedSplit& refusal) {
-    PrintLine(err, refusal.Detailed());
-    return kExitRefused;
+    if (const auto refusal = WriteCueSheet(*session, sheetPath, *end)) {
+      return Refuse(err, *refusal);
+    }
   } catch (const EStreamError& error) {
     PrintLine(err, error.Detailed());
     return kExitWriteFailed;
   }
-  PrintLine(out, sheetPath + ": " + std::to_string(sheet.Tracks.size()) + " tracks");
+  PrintLine(out, sheetPath + ": " + std::to_string(session->Breakpoints().Count() - 1) + " tracks");
   return kExitSuccess;
 }
 

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <ostream>
+#include <utility>
 
 #include "cli/BreakpointText.h"
+#include "cli/ExitTable.h"
 #include "cli/PieceReport.h"
 #include "cli/PrintLine.h"
 #include "exact/ExactSplit.h"
 #include "io/StreamError.h"
+#include "session/SplitJobs.h"
 #include "split/BreakpointList.h"
 #include "split/IntegerText.h"
 
@@ -72,24 +75,18 @@ ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
   return result;
 }
 
-std::optional<exact::StreamLayout> IndexOrRefuse(const std::string& path,
-                                                 const StreamReport& report, std::ostream& err,
-                                                 ExitCode& code) {
+OrRefusal<exact::StreamLayout> IndexOrRefuse(const std::string& path, const StreamReport& report) {
   exact::IndexOutcome index;
   try {
     index = exact::IndexStream(path);
   } catch (const EStreamError& error) {
-    PrintLine(err, report.Analysed ? error.Detailed() : AnalysisMessage(report));
-    code = kExitUnreadable;
-    return std::nullopt;
+    return Refusal(RefusalKind::Unreadable,
+                   report.Analysed ? error.Detailed() : AnalysisMessage(report));
   }
   if (!index.Layout) {
-    PrintLine(err, index.Refusal);
-    code = kExitRefused;
-    return std::nullopt;
+    return Refusal(RefusalKind::ExactCut, index.Refusal);
   }
-  code = kExitSuccess;
-  return index.Layout;
+  return std::move(*index.Layout);
 }
 
 int RunExactSplit(const SplitOptions& options, const exact::StreamLayout& layout,
@@ -99,24 +96,18 @@ int RunExactSplit(const SplitOptions& options, const exact::StreamLayout& layout
     PrintLine(err, requests.Refusal);
     return kExitRefused;
   }
-  if (requests.Requests.size() < 2) {
-    PrintLine(err, "Nothing to split: give at least one breakpoint after frame 0, or --to-end");
-    return kExitRefused;
-  }
-  const exact::PlanOutcome plan = exact::PlanCuts(layout, requests.Requests);
-  if (!plan.Plan) {
-    PrintLine(err, plan.Refusal);
-    return kExitRefused;
+  const auto job =
+      ExactJobOf(layout, requests.Requests, names, TemplateOf(options), PolicyOf(options));
+  if (!job) {
+    return Refuse(err, job.Refused());
   }
   if (const std::string warning = exact::JoinWarning(layout); !warning.empty()) {
     PrintLine(err, "Warning: " + warning);
   }
-  const std::string splitTemplate = TemplateOf(options);
-  return ReportPieces(splitTemplate, plan.Plan->Pieces(), options.ProgressBar, out, err,
+  return ReportPieces(job->Template, job->Pieces(), options.ProgressBar, out, err,
                       [&](const SplitProgress& progress) {
                         InputFile source(options.File);
-                        exact::SplitExact(source, layout, *plan.Plan, splitTemplate, progress,
-                                          names, PolicyOf(options));
+                        job->Run(source, progress);
                       });
 }
 

@@ -15,6 +15,7 @@
 #include "exact/CutPlan.h"
 #include "exact/PieceTags.h"
 #include "exact/StreamLayout.h"
+#include "session/Refusal.h"
 #include "split/StreamFigures.h"
 
 namespace brelvik {
@@ -31,12 +32,9 @@ struct ExactRequests {
 ExactRequests ExactRequestsOf(const std::vector<std::string>& texts, bool toEnd,
                               const StreamFigures* figures, const exact::StreamLayout& layout);
 
-// The frame walk of the file, or nothing with the reason on err and the exit
-// code in `code`: unreadable (with the analysis's words for a file it could
-// not read either) or refused.
-std::optional<exact::StreamLayout> IndexOrRefuse(const std::string& path,
-                                                 const StreamReport& report, std::ostream& err,
-                                                 ExitCode& code);
+// The frame walk of the file, or why not: unreadable (with the analysis's
+// words for a file it could not read either) or refused (ExactCut).
+OrRefusal<exact::StreamLayout> IndexOrRefuse(const std::string& path, const StreamReport& report);
 
 // Plans the cuts, warns on err where the joins cannot be sample for sample,
 // and writes the pieces, named in their tags from `names` where given.

@@ -7,6 +7,7 @@
 
 #include "cli/BreakpointText.h"
 #include "cli/ExitCodes.h"
+#include "cli/ExitTable.h"
 #include "cli/PrintLine.h"
 #include "cli/StreamReport.h"
 #include "io/StreamError.h"
@@ -67,20 +68,16 @@ std::int32_t FrameOfSilence(const silence::Silence& silence, const StreamFigures
   return FrameOfTime(silence.MiddleMs(), figures);
 }
 
-std::optional<std::vector<silence::Silence>> ScanSilences(const std::string& path,
-                                                          const silence::SilenceSettings& settings,
-                                                          std::ostream& err, int& code) {
+OrRefusal<std::vector<silence::Silence>> ScanSilences(const std::string& path,
+                                                      const silence::SilenceSettings& settings) {
   try {
-    auto silences = silence::FindSilences(path, settings);
-    code = kExitSuccess;
-    return silences;
+    return silence::FindSilences(path, settings).value_or(std::vector<silence::Silence>{});
   } catch (const playback::DecoderError& error) {
-    PrintLine(err, "Cannot decode " + path + (*error.what() != '\0' ? ": " : "") + error.what());
+    return Refusal(RefusalKind::Unreadable,
+                   "Cannot decode " + path + (*error.what() != '\0' ? ": " : "") + error.what());
   } catch (const EStreamError& error) {
-    PrintLine(err, error.Detailed());
+    return Refusal(RefusalKind::Unreadable, error.Detailed());
   }
-  code = kExitUnreadable;
-  return std::nullopt;
 }
 
 int RunSilences(const SilencesOptions& options, std::ostream& out, std::ostream& err) {
@@ -89,10 +86,9 @@ int RunSilences(const SilencesOptions& options, std::ostream& out, std::ostream&
     PrintLine(err, AnalysisMessage(report));
     return code;
   }
-  int code = kExitSuccess;
-  const auto silences = ScanSilences(options.File, options.Settings, err, code);
+  const auto silences = ScanSilences(options.File, options.Settings);
   if (!silences) {
-    return code;
+    return Refuse(err, silences.Refused());
   }
   const StreamFigures& figures = report.Details->Figures;
   if (options.Json) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "session/Refusal.h"
 #include "silence/SilenceFinder.h"
 #include "split/StreamFigures.h"
 
@@ -19,11 +20,10 @@ struct SilencesOptions {
   bool Json = false;
 };
 
-// Decodes the file and finds its silences; on failure writes why on err and
-// returns nothing, with the exit code in `code`.
-std::optional<std::vector<silence::Silence>> ScanSilences(const std::string& path,
-                                                          const silence::SilenceSettings& settings,
-                                                          std::ostream& err, int& code);
+// Decodes the file and finds its silences, or says why it cannot be decoded
+// (Unreadable).
+OrRefusal<std::vector<silence::Silence>> ScanSilences(const std::string& path,
+                                                      const silence::SilenceSettings& settings);
 
 // The frame number of the list that a silence proposes.
 std::int32_t FrameOfSilence(const silence::Silence& silence, const StreamFigures& figures);

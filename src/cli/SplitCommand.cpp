@@ -7,11 +7,14 @@
 #include "cli/BreakpointText.h"
 #include "cli/ExactSplitCommand.h"
 #include "cli/ExitCodes.h"
+#include "cli/ExitTable.h"
 #include "cli/PieceReport.h"
 #include "cli/PrintLine.h"
 #include "cli/SilencesCommand.h"
 #include "cli/StreamReport.h"
 #include "cue/CueBreakpoints.h"
+#include "session/SessionCue.h"
+#include "session/SplitJobs.h"
 #include "split/IntegerText.h"
 #include "split/OutputNaming.h"
 #include "split/SplitEngine.h"
@@ -19,33 +22,18 @@
 namespace brelvik {
 namespace {
 
-int WritePieces(const SplitOptions& options, std::uint16_t frameBytes, const BreakpointList& list,
-                std::ostream& out, std::ostream& err) {
-  const std::string splitTemplate = TemplateOf(options);
-  return ReportPieces(splitTemplate, list.Count() - 1, options.ProgressBar, out, err,
+int WritePieces(const SplitOptions& options, Session& session, std::ostream& out,
+                std::ostream& err) {
+  session.SetTemplate(TemplateOf(options));
+  const auto job = DescribedJobOf(session);
+  if (!job) {
+    return Refuse(err, job.Refused());
+  }
+  return ReportPieces(job->Template, job->Pieces(), options.ProgressBar, out, err,
                       [&](const SplitProgress& progress) {
                         InputFile source(options.File);
-                        Split(source, splitTemplate, frameBytes, list, progress, PolicyOf(options));
+                        job->Run(source, progress);
                       });
-}
-
-// The sheet for the file, or nothing with the reason on err and the exit code
-// in `code`.
-std::optional<cue::CueSheet> SheetFor(const SplitOptions& options, std::ostream& err, int& code) {
-  code = kExitRefused;
-  const cue::CueOutcome outcome = cue::ReadCueSheet(*options.CueSheet);
-  if (!outcome.Sheet) {
-    PrintLine(err, outcome.Refusal);
-    code = outcome.Unreadable ? kExitUnreadable : kExitRefused;
-    return std::nullopt;
-  }
-  if (const std::string refusal =
-          cue::RefusalForAudio(*options.CueSheet, *outcome.Sheet, options.File);
-      !refusal.empty()) {
-    PrintLine(err, refusal);
-    return std::nullopt;
-  }
-  return outcome.Sheet;
 }
 
 ExactRequests SilenceRequests(const std::vector<silence::Silence>& silences) {
@@ -59,80 +47,64 @@ ExactRequests SilenceRequests(const std::vector<silence::Silence>& silences) {
   return result;
 }
 
-int SplitAtSheet(const SplitOptions& options, const StreamDetails& details, std::ostream& out,
+int SplitAtSheet(const SplitOptions& options, Session& session, std::ostream& out,
                  std::ostream& err) {
-  int code = kExitSuccess;
-  const auto sheet = SheetFor(options, err, code);
+  const auto sheet = ReadSheetFor(*options.CueSheet, options.File);
   if (!sheet) {
-    return code;
+    return Refuse(err, sheet.Refused());
   }
-  const auto end = EndFrameOrRefuse(details, err);
+  const auto end = session.EndFrameOrRefusal();
   if (!end) {
-    return kExitRefused;
+    return Refuse(err, end.Refused());
   }
-  BreakpointList list;
-  if (const auto refusal = cue::FillList(*sheet, details.Figures, *end, list)) {
-    PrintLine(err, *refusal);
-    return kExitRefused;
+  if (const auto refusal = session.TakeSheet(*sheet, *options.CueSheet, *end)) {
+    return Refuse(err, *refusal);
   }
-  return WritePieces(options, details.Figures.FrameBytes, list, out, err);
+  return WritePieces(options, session, out, err);
 }
 
-// The file's silences, or nothing with the reason on err and the exit code
-// in `code` (none found is a refusal).
-std::optional<std::vector<silence::Silence>> SilencesToSplitAt(const SplitOptions& options,
-                                                               std::ostream& err, int& code) {
-  auto silences = ScanSilences(options.File, options.Silences, err, code);
+// The file's silences, or why not (none found is a refusal).
+OrRefusal<std::vector<silence::Silence>> SilencesToSplitAt(const SplitOptions& options) {
+  auto silences = ScanSilences(options.File, options.Silences);
   if (silences && silences->empty()) {
-    err << "Nothing to split: no silences found\n";
-    code = kExitRefused;
-    return std::nullopt;
+    return Refusal(RefusalKind::NothingToDo, "Nothing to split: no silences found");
   }
   return silences;
 }
 
-int SplitAtSilences(const SplitOptions& options, const StreamDetails& details, std::ostream& out,
+int SplitAtSilences(const SplitOptions& options, Session& session, std::ostream& out,
                     std::ostream& err) {
-  int code = kExitSuccess;
-  const auto silences = SilencesToSplitAt(options, err, code);
+  const auto silences = SilencesToSplitAt(options);
   if (!silences) {
-    return code;
+    return Refuse(err, silences.Refused());
   }
-  const auto end = EndFrameOrRefuse(details, err);
-  if (!end) {
-    return kExitRefused;
+  AddSilences(session, *silences);
+  if (const auto refusal = session.AddEndOfFile()) {
+    return Refuse(err, *refusal);
   }
-  BreakpointList list;
-  for (const silence::Silence& silence : *silences) {
-    list.AddCurrentFrame(std::to_string(FrameOfSilence(silence, details.Figures)));
-  }
-  list.AddCurrentFrame(std::to_string(*end));
-  return WritePieces(options, details.Figures.FrameBytes, list, out, err);
+  return WritePieces(options, session, out, err);
 }
 
 // Exact pieces: the frame walk decides what can be cut, not the analysis,
 // whose figures only give frame numbers their times where it took the file.
 int SplitExactly(const SplitOptions& options, const StreamReport& report, std::ostream& out,
                  std::ostream& err) {
-  ExitCode indexCode = kExitSuccess;
-  const auto layout = IndexOrRefuse(options.File, report, err, indexCode);
+  const auto layout = IndexOrRefuse(options.File, report);
   if (!layout) {
-    return indexCode;
+    return Refuse(err, layout.Refused());
   }
   if (options.CueSheet) {
-    int code = kExitSuccess;
-    const auto sheet = SheetFor(options, err, code);
+    const auto sheet = ReadSheetFor(*options.CueSheet, options.File);
     if (!sheet) {
-      return code;
+      return Refuse(err, sheet.Refused());
     }
     return RunExactSplit(options, *layout, {cue::RequestsOfSheet(*sheet), {}}, out, err,
                          cue::NamesOfSheet(*sheet));
   }
   if (options.AtSilences) {
-    int code = kExitSuccess;
-    const auto silences = SilencesToSplitAt(options, err, code);
+    const auto silences = SilencesToSplitAt(options);
     if (!silences) {
-      return code;
+      return Refuse(err, silences.Refused());
     }
     return RunExactSplit(options, *layout, SilenceRequests(*silences), out, err);
   }
@@ -161,50 +133,35 @@ WritePolicy PolicyOf(const SplitOptions& options) {
   return policy;
 }
 
-std::optional<std::int32_t> EndFrameOrRefuse(const StreamDetails& details, std::ostream& err) {
-  const std::int64_t end = EndFrame(details.FileLength, details.Figures.FrameBytes);
-  if (end > std::numeric_limits<std::int32_t>::max()) {
-    err << "--to-end: the end of this file lies at frame " << end
-        << ", past the largest frame number, " << std::numeric_limits<std::int32_t>::max()
-        << "; give the last breakpoint as a frame number or a time instead\n";
-    return std::nullopt;
+OrRefusal<Session> OpenSource(const std::string& path) {
+  auto session = OpenMp3(path);
+  if (!session && session.Refused().Kind == RefusalKind::Unreadable) {
+    return Refusal(RefusalKind::Unreadable, "brelvik-split: " + session.Refused().Text);
   }
-  return static_cast<std::int32_t>(end);
+  return session;
 }
 
-std::optional<std::string> AddBreakpoints(const std::vector<std::string>& texts,
-                                          const StreamFigures& figures, BreakpointList& list) {
+std::optional<Refusal> AddArguments(Session& session, const std::vector<std::string>& texts,
+                                    bool toEnd) {
   for (const std::string& text : texts) {
     try {
-      const std::string frame = FrameTextOf(ParseBreakpoint(text), figures);
-      AddOutcome outcome = list.AddTypedFrame(frame, figures.FrameTotal);
+      const BreakpointText breakpoint = ParseBreakpoint(text);
+      std::optional<double> timeMs;
+      if (breakpoint.Form == BreakpointText::Kind::Time) {
+        timeMs = breakpoint.Milliseconds;
+      }
+      AddOutcome outcome =
+          session.AddTypedFrame(FrameTextOf(breakpoint, session.Figures()), timeMs);
       if (!outcome.Refusal.empty()) {
-        return outcome.Refusal + FrameCountReason(figures.FrameTotal);
+        return Refusal(RefusalKind::Breakpoint, outcome.Refusal);
       }
     } catch (const EBreakpointSyntax& error) {
-      return error.what();
+      return Refusal(RefusalKind::Breakpoint, error.what());
     } catch (const EConvertError& error) {
-      return error.what();
+      return Refusal(RefusalKind::Breakpoint, error.what());
     }
   }
-  return std::nullopt;
-}
-
-std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& texts, bool toEnd,
-                                              const StreamDetails& details, std::ostream& err) {
-  BreakpointList list;
-  if (const auto refusal = AddBreakpoints(texts, details.Figures, list)) {
-    PrintLine(err, *refusal);
-    return std::nullopt;
-  }
-  if (toEnd) {
-    const auto end = EndFrameOrRefuse(details, err);
-    if (!end) {
-      return std::nullopt;
-    }
-    list.AddCurrentFrame(std::to_string(*end));
-  }
-  return list;
+  return toEnd ? session.AddEndOfFile() : std::nullopt;
 }
 
 int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) {
@@ -212,26 +169,20 @@ int RunSplit(const SplitOptions& options, std::ostream& out, std::ostream& err) 
   if (options.Exact) {
     return SplitExactly(options, report, out, err);
   }
-  if (const ExitCode code = AnalysisExitCode(report); code != kExitSuccess) {
-    PrintLine(err, AnalysisMessage(report));
-    return code;
+  auto session = OpenSource(options.File);
+  if (!session) {
+    return Refuse(err, session.Refused());
   }
-  const StreamDetails& details = *report.Details;
   if (options.CueSheet) {
-    return SplitAtSheet(options, details, out, err);
+    return SplitAtSheet(options, *session, out, err);
   }
   if (options.AtSilences) {
-    return SplitAtSilences(options, details, out, err);
+    return SplitAtSilences(options, *session, out, err);
   }
-  const auto list = ListOfArguments(options.Breakpoints, options.ToEnd, details, err);
-  if (!list) {
-    return kExitRefused;
+  if (const auto refusal = AddArguments(*session, options.Breakpoints, options.ToEnd)) {
+    return Refuse(err, *refusal);
   }
-  if (list->Count() < 2) {
-    PrintLine(err, "Nothing to split: give at least one breakpoint after frame 0, or --to-end");
-    return kExitRefused;
-  }
-  return WritePieces(options, details.Figures.FrameBytes, *list, out, err);
+  return WritePieces(options, *session, out, err);
 }
 
 }  // namespace brelvik

@@ -10,6 +10,7 @@
 
 #include "cli/StreamReport.h"
 #include "io/WritePolicy.h"
+#include "session/Session.h"
 #include "silence/SilenceFinder.h"
 #include "split/BreakpointList.h"
 #include "split/StreamFigures.h"
@@ -32,20 +33,14 @@ struct SplitOptions {
   bool ProgressBar = false;  // draw a progress bar on err
 };
 
-// EndFrame as a frame number of the list; nothing, with the reason on err,
-// when the file ends past the largest one.
-std::optional<std::int32_t> EndFrameOrRefuse(const StreamDetails& details, std::ostream& err);
+// The session of the file, or the refusal with the analysis's words.
+OrRefusal<Session> OpenSource(const std::string& path);
 
-// Adds each text to the list, which starts as the single entry "0". Returns
-// the message of the first text refused, by its form or by the list's rules;
-// nothing when all were taken.
-std::optional<std::string> AddBreakpoints(const std::vector<std::string>& texts,
-                                          const StreamFigures& figures, BreakpointList& list);
-
-// The list the arguments give: "0", each text, and with toEnd the end of the
-// file. Nothing, with the reason on err, when one is refused.
-std::optional<BreakpointList> ListOfArguments(const std::vector<std::string>& texts, bool toEnd,
-                                              const StreamDetails& details, std::ostream& err);
+// Adds each text to the session's list (a time with the time it came from)
+// and with toEnd the end of the file; the refusal of the first text refused,
+// by its form or by the list's rules.
+std::optional<Refusal> AddArguments(Session& session, const std::vector<std::string>& texts,
+                                    bool toEnd);
 
 // The template the pieces are named from.
 std::string TemplateOf(const SplitOptions& options);

@@ -1,7 +1,7 @@
 #include "cli/StreamReport.h"
 
 #include "analysis/MPEGaudio.h"
-#include "io/InputFile.h"
+#include "session/Session.h"
 
 namespace brelvik {
 namespace {
@@ -42,11 +42,7 @@ ExitCode AnalysisExitCode(const StreamReport& report) {
 std::string AnalysisMessage(const StreamReport& report) {
   switch (AnalysisExitCode(report)) {
     case kExitUnreadable:
-      if (IsOtherThanRegularFile(report.File)) {
-        return "brelvik-split: " + report.File + " is not a regular file";
-      }
-      return "brelvik-split: cannot read " + report.File +
-             " (missing, unreadable, or too short to analyse)";
+      return "brelvik-split: " + UnreadableText(report.File);
     case kExitRefused:
       return "Can not read data from the file: " + report.File;
     default:

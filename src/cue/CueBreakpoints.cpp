@@ -54,30 +54,36 @@ double TimeOfFrame(std::int32_t frame, const StreamFigures& figures) {
 
 std::optional<std::string> FillList(const CueSheet& sheet, const StreamFigures& figures,
                                     std::int32_t endFrame, BreakpointList& list) {
-  const auto add = [&](const std::string& label, std::int32_t frame) -> std::optional<std::string> {
+  // An entry keeps the latest time that lands on its frame.
+  const auto mark = [&](std::int32_t frame, double timeMs) {
+    list.AddCurrentFrame(std::to_string(frame), timeMs);
+    if (const auto index = list.IndexOf(frame)) {
+      list.SetTime(*index, timeMs);
+    }
+  };
+  const auto add = [&](const std::string& label, double timeMs) -> std::optional<std::string> {
+    const std::int32_t frame = FrameOfTime(timeMs, figures);
     if (frame > endFrame) {
       return label + " lies past the end of the file, frame " + std::to_string(endFrame);
     }
-    list.AddCurrentFrame(std::to_string(frame));
+    mark(frame, timeMs);
     return std::nullopt;
   };
   if (sheet.StartMs) {
     DropFrameZero(list);
-    if (auto refusal = add("the sheet's start (" + CueTime(*sheet.StartMs) + ")",
-                           FrameOfTime(*sheet.StartMs, figures))) {
+    if (auto refusal = add("the sheet's start (" + CueTime(*sheet.StartMs) + ")", *sheet.StartMs)) {
       return refusal;
     }
   }
   for (const CueTrack& track : sheet.Tracks) {
-    if (auto refusal = add(LabelOf(track), FrameOfTime(track.StartMs, figures))) {
+    if (auto refusal = add(LabelOf(track), track.StartMs)) {
       return refusal;
     }
   }
   if (sheet.EndMs) {
-    return add("the sheet's end (" + CueTime(*sheet.EndMs) + ")",
-               FrameOfTime(*sheet.EndMs, figures));
+    return add("the sheet's end (" + CueTime(*sheet.EndMs) + ")", *sheet.EndMs);
   }
-  list.AddCurrentFrame(std::to_string(endFrame));
+  mark(endFrame, exact::kEndOfStream);
   return std::nullopt;
 }
 

@@ -23,7 +23,9 @@ double TimeOfFrame(std::int32_t frame, const StreamFigures& figures);
 // Fills the list (which starts as "0") with a sheet's frame numbers: each
 // track's start as a typed time becomes one, and the end of the file
 // (endFrame) as --to-end takes it. A sheet with a start of its own (REM
-// START) starts the list there instead of at "0". Returns why a track was
+// START) starts the list there instead of at "0". Each entry keeps the time
+// it stands for (the end of the file as exact::kEndOfStream), the latest
+// where two land on one frame. Returns why a track was
 // refused ("track 3 (12:04:33) lies past the end of the file, frame 2100"), or
 // nothing.
 std::optional<std::string> FillList(const CueSheet& sheet, const StreamFigures& figures,

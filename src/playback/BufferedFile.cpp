@@ -47,6 +47,10 @@ ssize_t BufferedFile::Refill() {
 }
 
 ssize_t BufferedFile::Read(void* out, std::size_t count) {
+  if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) {
+    errno = EINTR;
+    return -1;
+  }
   auto* target = static_cast<unsigned char*>(out);
   std::size_t done = 0;
   while (done < count) {

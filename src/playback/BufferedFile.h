@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -27,6 +28,11 @@ class BufferedFile {
   bool Valid() const { return fd_.Valid(); }
   int OpenError() const { return openError_; }
 
+  // From now on every Read fails (-1, errno EINTR) once *stop is true, so
+  // that a decoder reading through this file gives up at once, even in the
+  // middle of a long scan.
+  void FailReadsWhen(const std::atomic<bool>* stop) { stop_ = stop; }
+
   // Like read(2): the number of bytes copied (0 at the end), or -1.
   ssize_t Read(void* out, std::size_t count);
   // Like lseek(2): the new offset, or -1.
@@ -45,6 +51,7 @@ class BufferedFile {
   std::vector<unsigned char> buffer_;
   off_t bufferStart_ = 0;
   std::size_t bufferLength_ = 0;
+  const std::atomic<bool>* stop_ = nullptr;
 };
 
 }  // namespace brelvik::playback

@@ -2,6 +2,7 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "playback/BufferedFile.h"
@@ -43,7 +44,7 @@ void Mpg123Decoder::HandleDeleter::operator()(mpg123_handle_struct* handle) cons
   mpg123_delete(handle);
 }
 
-Mpg123Decoder::Mpg123Decoder(const std::string& path) {
+Mpg123Decoder::Mpg123Decoder(const std::string& path, const DecoderOptions& options) {
   int error = MPG123_OK;
   handle_.reset(mpg123_new(nullptr, &error));
   if (!handle_) {
@@ -59,6 +60,7 @@ Mpg123Decoder::Mpg123Decoder(const std::string& path) {
                            ? path + " is not a regular file"
                            : TextOf(mpg123_plain_strerror(MPG123_BAD_FILE)));
   }
+  file_->FailReadsWhen(options.Stop);
   if (mpg123_replace_reader_handle(handle, ReadCallback, SeekCallback, nullptr) != MPG123_OK ||
       mpg123_open_handle(handle, file_.get()) != MPG123_OK) {
     Refuse(handle);
@@ -75,16 +77,16 @@ Mpg123Decoder::Mpg123Decoder(const std::string& path) {
   mpg123_format_none(handle);
   mpg123_format(handle, rate, channels, MPG123_ENC_SIGNED_16);
 
-  if (mpg123_scan(handle) != MPG123_OK) {
+  if (options.ScanLength && mpg123_scan(handle) != MPG123_OK) {
     Refuse(handle);
   }
   const off_t length = mpg123_length(handle);
-  if (length < 0) {
+  if (length < 0 && options.ScanLength) {
     Refuse(handle);
   }
   rate_ = static_cast<int>(rate);
   channels_ = channels;
-  length_ = length;
+  length_ = std::max<off_t>(length, 0);  // an estimate libmpg123 cannot make is 0
 }
 
 Mpg123Decoder::~Mpg123Decoder() = default;

@@ -3,6 +3,7 @@
 // length from a full scan and sample-accurate seeking.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,17 +22,31 @@ class DecoderError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+struct DecoderOptions {
+  // Without the scan of the whole stream the file opens at once, and
+  // LengthSamples is libmpg123's estimate (from a VBR header, or from the
+  // file's size) until the stream has been read to its end; the samples
+  // decoded are the same.
+  bool ScanLength = true;
+  // Once this is true, reading the file fails: whatever the decoder is doing,
+  // the open and its scan included, ends soon with a DecoderError or a short
+  // Read.
+  const std::atomic<bool>* Stop = nullptr;
+};
+
 class Mpg123Decoder {
  public:
   // Opens and scans the file; throws DecoderError when it holds no stream
   // libmpg123 can decode.
-  explicit Mpg123Decoder(const std::string& path);
+  explicit Mpg123Decoder(const std::string& path) : Mpg123Decoder(path, DecoderOptions{}) {}
+  Mpg123Decoder(const std::string& path, const DecoderOptions& options);
   ~Mpg123Decoder();
   Mpg123Decoder(const Mpg123Decoder&) = delete;
   Mpg123Decoder& operator=(const Mpg123Decoder&) = delete;
 
   int Rate() const { return rate_; }
   int Channels() const { return channels_; }
+  // Exact after the scan; see DecoderOptions::ScanLength otherwise.
   std::int64_t LengthSamples() const { return length_; }
 
   // Decodes up to `frames` sample frames into out (frames x Channels values);

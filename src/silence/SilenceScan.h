@@ -3,20 +3,18 @@
 // on worker threads, several at once.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "playback/DecodePass.h"
 #include "silence/SilenceFinder.h"
 
 namespace brelvik::silence {
 
-// Told the fraction done (0..1) now and then: 0 before decoding starts, after
-// every further 1% or so (not more than about 400 times a second) and at
-// least every 50 ms of decoding, and 1 at the end. Returns false to stop the
-// scan.
-using ScanProgress = std::function<bool(double fraction)>;
+// Told the fraction done now and then (playback/DecodePass.h says how
+// often); returns false to stop the scan.
+using ScanProgress = playback::DecodeProgress;
 
 // Decodes the MP3 at path and returns its silences, ascending, or
 // std::nullopt when progress asked to stop (at any call, the last included).

@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <limits>
 
-#include "analysis/MPEGaudio.h"
-
 namespace brelvik {
 namespace {
 
@@ -18,16 +16,6 @@ std::int32_t ClampToInt32(std::int64_t value) {
 }
 
 }  // namespace
-
-StreamFigures SetDataMpeg(const TMPEGaudio& analyser) {
-  StreamFigures figures;
-  figures.Kbps = analyser.BitRateKbps();
-  figures.FrameTotal = analyser.FrameTotal();
-  figures.FrameBytes = analyser.FirstFrame().FrameLength;
-  figures.FrameMs =
-      figures.Kbps == 0 ? 0 : static_cast<std::int32_t>((figures.FrameBytes * 8u) / figures.Kbps);
-  return figures;
-}
 
 std::int32_t MSecToFrames(std::int32_t milliseconds, std::uint16_t frameBytes, std::uint16_t kbps) {
   if (frameBytes == 0) {

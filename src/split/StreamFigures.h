@@ -9,8 +9,6 @@
 
 namespace brelvik {
 
-class TMPEGaudio;
-
 struct StreamFigures {
   std::uint16_t Kbps = 0;
   std::uint16_t FrameBytes = 0;
@@ -20,8 +18,19 @@ struct StreamFigures {
   friend bool operator==(const StreamFigures&, const StreamFigures&) = default;
 };
 
-// The figures of a file that the analyser found valid.
-StreamFigures SetDataMpeg(const TMPEGaudio& analyser);
+// The figures of a file that the analyser (TMPEGaudio) found valid. A
+// template, so that the splitting code does not depend on the analysis: the
+// caller that has an analyser brings it.
+template <typename Analyser>
+StreamFigures SetDataMpeg(const Analyser& analyser) {
+  StreamFigures figures;
+  figures.Kbps = analyser.BitRateKbps();
+  figures.FrameTotal = analyser.FrameTotal();
+  figures.FrameBytes = analyser.FirstFrame().FrameLength;
+  figures.FrameMs =
+      figures.Kbps == 0 ? 0 : static_cast<std::int32_t>((figures.FrameBytes * 8u) / figures.Kbps);
+  return figures;
+}
 
 // ((milliseconds × kbit/s) div 8) div frame bytes, truncating; 0 without figures.
 std::int32_t MSecToFrames(std::int32_t milliseconds, std::uint16_t frameBytes, std::uint16_t kbps);

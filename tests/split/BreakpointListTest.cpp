@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,77 @@ TEST(BreakpointListState, CountAndValueReadTheNumbers) {
   for (int i = 0; i < list.Count(); ++i) {
     EXPECT_EQ(list.Value(i), expected[static_cast<std::size_t>(i)]) << "entry " << i;
   }
+}
+
+struct MoveCase {
+  const char* Name;
+  int Index;
+  std::int32_t Frame;
+  Texts Expected;
+  std::optional<int> NowAt;
+  std::string Refusal;
+};
+
+void PrintTo(const MoveCase& row, std::ostream* out) {
+  *out << row.Name;
+}
+
+class BreakpointMove : public ::testing::TestWithParam<MoveCase> {};
+
+// From {"0", "007", "20", "500"}, "007" selected and timed, frame total 900.
+TEST_P(BreakpointMove, AppliesTheAddsRefusalsAndKeepsARefusedEntry) {
+  const auto& c = GetParam();
+  BreakpointList list = ListOf({"0", "20", "500"});
+  list.AddTypedFrame("007", 900, 290.0);
+  ASSERT_EQ(list.Selected(), 1);
+
+  const MoveOutcome outcome = list.Move(c.Index, c.Frame, 900, 1234.5);
+  EXPECT_EQ(list.Texts(), c.Expected);
+  EXPECT_EQ(outcome.NowAt, c.NowAt);
+  EXPECT_EQ(outcome.Refusal, c.Refusal);
+  if (c.NowAt) {
+    EXPECT_EQ(list.Selected(), *c.NowAt);
+    EXPECT_EQ(list.TimeMs(*c.NowAt), 1234.5);
+  } else {
+    EXPECT_EQ(list.Selected(), 1);
+    EXPECT_EQ(list.TimeMs(1), 290.0) << "a refused move keeps the entry's time";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BreakpointMove,
+    ::testing::Values(MoveCase{"PastTheNextEntry", 1, 300, {"0", "20", "300", "500"}, 2, ""},
+                      MoveCase{"BeforeThePrevious", 2, 3, {"0", "3", "007", "500"}, 1, ""},
+                      MoveCase{"ToTheEnd", 0, 900, {"007", "20", "500", "900"}, 3, ""},
+                      MoveCase{"OntoItselfTakesTheTime", 1, 7, {"0", "7", "20", "500"}, 1, ""},
+                      MoveCase{"OntoAnother", 1, 20, {"0", "007", "20", "500"}, std::nullopt, ""},
+                      MoveCase{"PastFrameTotal",
+                               1,
+                               901,
+                               {"0", "007", "20", "500"},
+                               std::nullopt,
+                               "Maximum number of frames: 900"},
+                      MoveCase{"BelowZero",
+                               1,
+                               -1,
+                               {"0", "007", "20", "500"},
+                               std::nullopt,
+                               "Insert a number of frames from 0 to: 900"}));
+
+TEST(BreakpointMove, NoEntryAtTheIndexRaises) {
+  BreakpointList list;
+  EXPECT_THROW(list.Move(1, 5, 900), std::out_of_range);
+  EXPECT_EQ(list.Texts(), Texts{"0"});
+}
+
+TEST(BreakpointListTimes, AnEntryAlreadyThereKeepsItsTime) {
+  BreakpointList list;
+  list.AddCurrentFrame("40", 1000.0);
+  list.AddCurrentFrame("40", 1020.0);
+  list.AddTypedFrame("40", 900, 1030.0);
+  ASSERT_EQ(list.Texts(), (Texts{"0", "40"}));
+  EXPECT_EQ(list.TimeMs(0), std::nullopt);
+  EXPECT_EQ(list.TimeMs(1), 1000.0);
 }
 
 }  // namespace
