@@ -29,6 +29,14 @@ start_program() {
   done
   [[ -s "$work/display" ]] || fail "Xvfb did not start"
   export DISPLAY=":$(cat "$work/display")"
+  # Start the program only once the server answers: on a busy machine the
+  # display can be named a moment before it takes connections.
+  for _ in $(seq 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  xdotool getdisplaygeometry >/dev/null 2>&1 ||
+    fail "Xvfb display $DISPLAY does not answer: $(cat "$work/xvfb.log")"
   export SDL_AUDIODRIVER=dummy
   unset QT_QPA_PLATFORM
 
