@@ -25,28 +25,28 @@ namespace {
 using brelvik::exact::PrintTo;
 using namespace brelvik::testing;
 
-struct Id3v2Spec {
+struct Id3v2ToBuild {
   std::vector<TagFrame> Frames;
   Id3v2Layout Layout;
 };
-struct ApeSpec {
+struct ApeToBuild {
   std::vector<std::pair<std::string, std::string>> Items;
   int Version = 2000;
   bool Header = true;
 };
-struct Lyrics3Spec {
+struct Lyrics3ToBuild {
   std::string Lyrics;
   int Version = 2;
 };
-struct Id3v1Spec {
+struct Id3v1ToBuild {
   std::string Title;
 };
-using TagSpec = std::variant<Id3v2Spec, ApeSpec, Lyrics3Spec, Id3v1Spec>;
+using TagToBuild = std::variant<Id3v2ToBuild, ApeToBuild, Lyrics3ToBuild, Id3v1ToBuild>;
 
 // The tag as the source holds it (piece 0), or as piece k of n should.
-Bytes TagBytes(const TagSpec& spec, int piece, int pieces, bool firstId3v2) {
+Bytes TagBytes(const TagToBuild& wanted, int piece, int pieces, bool firstId3v2) {
   const std::string track = std::to_string(piece) + "/" + std::to_string(pieces);
-  if (const auto* id3v2 = std::get_if<Id3v2Spec>(&spec)) {
+  if (const auto* id3v2 = std::get_if<Id3v2ToBuild>(&wanted)) {
     const std::string id = id3v2->Layout.Version == 2 ? "TRK" : "TRCK";
     const bool holds = std::any_of(id3v2->Frames.begin(), id3v2->Frames.end(),
                                    [&id](const TagFrame& frame) { return frame.Id == id; });
@@ -55,23 +55,23 @@ Bytes TagBytes(const TagSpec& spec, int piece, int pieces, bool firstId3v2) {
     }
     return Id3v2Of(WithText(id3v2->Frames, id, track), id3v2->Layout);
   }
-  if (const auto* ape = std::get_if<ApeSpec>(&spec)) {
+  if (const auto* ape = std::get_if<ApeToBuild>(&wanted)) {
     auto items = ape->Items;
     for (auto& [key, value] : items) {
       value = key == "Track" && piece > 0 ? track : value;
     }
     return ApeOf(items, ape->Version, ape->Header);
   }
-  if (const auto* lyrics = std::get_if<Lyrics3Spec>(&spec)) {
+  if (const auto* lyrics = std::get_if<Lyrics3ToBuild>(&wanted)) {
     return lyrics->Version == 2 ? Lyrics3v2Of(lyrics->Lyrics) : Lyrics3v1Of(lyrics->Lyrics);
   }
-  return Id3v1Of(std::get<Id3v1Spec>(spec).Title, piece == 0 ? 9 : piece);
+  return Id3v1Of(std::get<Id3v1ToBuild>(wanted).Title, piece == 0 ? 9 : piece);
 }
 
 struct TaggedSource {
   const char* Name;
-  std::vector<TagSpec> Before;
-  std::vector<TagSpec> After;
+  std::vector<TagToBuild> Before;
+  std::vector<TagToBuild> After;
 };
 
 // A picture's worth of bytes, with every value (unsynchronisation's 0xFF
@@ -96,51 +96,53 @@ std::vector<TagFrame> With(std::vector<TagFrame> frames, const std::vector<TagFr
 
 const TaggedSource kSources[] = {
     {"TwoId3v2Tags",
-     {Id3v2Spec{With(kNames, {TextFrame("TRCK", "9")}), {.Version = 3}},
-      Id3v2Spec{{{"APIC", Picture(200000)},
-                 TextFrame("TXXX", std::string("MusicBrainz Album Id") + '\0' + "4f1c-8e2a")},
-                {.Version = 4, .Padding = 512}}},
+     {Id3v2ToBuild{With(kNames, {TextFrame("TRCK", "9")}), {.Version = 3}},
+      Id3v2ToBuild{{{"APIC", Picture(200000)},
+                    TextFrame("TXXX", std::string("MusicBrainz Album Id") + '\0' + "4f1c-8e2a")},
+                   {.Version = 4, .Padding = 512}}},
      {}},
     // A frame of no bytes, which no reader takes, before everything else.
-    {"MalformedFirstFrame", {Id3v2Spec{With({{"TXXX", {}}}, kNames), {.Version = 4}}}, {}},
+    {"MalformedFirstFrame", {Id3v2ToBuild{With({{"TXXX", {}}}, kNames), {.Version = 4}}}, {}},
     {"Id3v23ExtendedHeader",
-     {Id3v2Spec{With(kNames, {TextFrame("TRCK", "9")}),
-                {.Version = 3, .ExtendedHeader = true, .Padding = 100}}},
+     {Id3v2ToBuild{With(kNames, {TextFrame("TRCK", "9")}),
+                   {.Version = 3, .ExtendedHeader = true, .Padding = 100}}},
      {}},
     {"Id3v23ExtendedHeaderWithCrc",
-     {Id3v2Spec{kNames,
-                {.Version = 3, .ExtendedHeader = true, .ExtendedCrc = true, .Padding = 64}}},
+     {Id3v2ToBuild{kNames,
+                   {.Version = 3, .ExtendedHeader = true, .ExtendedCrc = true, .Padding = 64}}},
      {}},
     {"Id3v24ExtendedHeaderWithCrcAndFooter",
-     {Id3v2Spec{kNames,
-                {.Version = 4, .ExtendedHeader = true, .ExtendedCrc = true, .Footer = true}}},
+     {Id3v2ToBuild{kNames,
+                   {.Version = 4, .ExtendedHeader = true, .ExtendedCrc = true, .Footer = true}}},
      {}},
     {"Id3v22WithYearAndDate",
-     {Id3v2Spec{{TextFrame("TT2", "Harbour Lights"), TextFrame("TP1", "The Brelvik Quartet"),
-                 TextFrame("TYE", "1997"), TextFrame("TDA", "0412"), TextFrame("TRK", "3/12")},
-                {.Version = 2}}},
+     {Id3v2ToBuild{{TextFrame("TT2", "Harbour Lights"), TextFrame("TP1", "The Brelvik Quartet"),
+                    TextFrame("TYE", "1997"), TextFrame("TDA", "0412"), TextFrame("TRK", "3/12")},
+                   {.Version = 2}}},
      {}},
     {"Id3v23Unsynchronised",
-     {Id3v2Spec{With({{"APIC", Picture(5000)}, TextFrame("TRCK", "2")}, kNames),
-                {.Version = 3, .Unsynchronised = true}}},
+     {Id3v2ToBuild{With({{"APIC", Picture(5000)}, TextFrame("TRCK", "2")}, kNames),
+                   {.Version = 3, .Unsynchronised = true}}},
      {}},
     {"ApeAndId3v1",
-     {Id3v2Spec{kNames, {.Version = 4}}},
-     {ApeSpec{{{"Title", "Harbour Lights"}, {"Track", "9"}, {"Artist", "The Brelvik Quartet"}}},
-      Id3v1Spec{"Harbour Lights"}}},
+     {Id3v2ToBuild{kNames, {.Version = 4}}},
+     {ApeToBuild{{{"Title", "Harbour Lights"}, {"Track", "9"}, {"Artist", "The Brelvik Quartet"}}},
+      Id3v1ToBuild{"Harbour Lights"}}},
     {"Id3v1BeforeApeWithoutHeader",
      {},
-     {Id3v1Spec{"Harbour Lights"},
-      ApeSpec{{{"Track", "9"}, {"Title", "Harbour Lights"}}, 2000, false}}},
-    {"Apev1", {}, {ApeSpec{{{"Title", "Harbour Lights"}, {"Track", "12"}}, 1000, false}}},
+     {Id3v1ToBuild{"Harbour Lights"},
+      ApeToBuild{{{"Track", "9"}, {"Title", "Harbour Lights"}}, 2000, false}}},
+    {"Apev1", {}, {ApeToBuild{{{"Title", "Harbour Lights"}, {"Track", "12"}}, 1000, false}}},
     {"Lyrics3v2AndId3v1",
      {},
-     {Lyrics3Spec{"[00:01]Lights on the water"}, Id3v1Spec{"Harbour Lights"}}},
-    {"Lyrics3v1AndId3v1", {}, {Lyrics3Spec{"Lights on the water", 1}, Id3v1Spec{"Harbour Lights"}}},
+     {Lyrics3ToBuild{"[00:01]Lights on the water"}, Id3v1ToBuild{"Harbour Lights"}}},
+    {"Lyrics3v1AndId3v1",
+     {},
+     {Lyrics3ToBuild{"Lights on the water", 1}, Id3v1ToBuild{"Harbour Lights"}}},
     {"Id3v2WithFooterAtTheEnd",
      {},
-     {Id3v2Spec{With(kNames, {TextFrame("TRCK", "9")}), {.Version = 4, .Footer = true}},
-      Id3v1Spec{"Harbour Lights"}}},
+     {Id3v2ToBuild{With(kNames, {TextFrame("TRCK", "9")}), {.Version = 4, .Footer = true}},
+      Id3v1ToBuild{"Harbour Lights"}}},
 };
 
 constexpr double kCutsMs[] = {0, 700, 1900, kEndOfStream};
@@ -157,11 +159,11 @@ class TaggedPieces : public ::testing::TestWithParam<TaggedSource> {
   }
 
   void SetUp() override {
-    for (const TagSpec& tag : GetParam().Before) {
+    for (const TagToBuild& tag : GetParam().Before) {
       Append(source_, TagBytes(tag, 0, 0, false));
     }
     Append(source_, *audio_);
-    for (const TagSpec& tag : GetParam().After) {
+    for (const TagToBuild& tag : GetParam().After) {
       Append(source_, TagBytes(tag, 0, 0, false));
     }
     WriteBytes(path_, source_);
@@ -199,7 +201,7 @@ Bytes* TaggedPieces::audio_ = nullptr;
 
 TEST_P(TaggedPieces, AreFoundAroundTheAudio) {
   std::size_t tagsBefore = 0;
-  for (const TagSpec& tag : GetParam().Before) {
+  for (const TagToBuild& tag : GetParam().Before) {
     tagsBefore += TagBytes(tag, 0, 0, false).size();
   }
   EXPECT_EQ(layout_.LeadingTags.size(), GetParam().Before.size());
@@ -214,12 +216,12 @@ TEST_P(TaggedPieces, CarryEveryTagWithOnlyTheTrackNumberChanged) {
     SCOPED_TRACE("piece " + std::to_string(k));
     Bytes before;
     bool first = true;
-    for (const TagSpec& tag : GetParam().Before) {
+    for (const TagToBuild& tag : GetParam().Before) {
       Append(before, TagBytes(tag, k, pieces, first));
-      first = first && !std::holds_alternative<Id3v2Spec>(tag);
+      first = first && !std::holds_alternative<Id3v2ToBuild>(tag);
     }
     Bytes after;
-    for (const TagSpec& tag : GetParam().After) {
+    for (const TagToBuild& tag : GetParam().After) {
       Append(after, TagBytes(tag, k, pieces, false));
     }
     const Bytes piece = ReadBytes(pieces_[static_cast<std::size_t>(k - 1)]);
