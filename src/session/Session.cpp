@@ -4,6 +4,7 @@
 
 #include "analysis/MPEGaudio.h"
 #include "cue/CueBreakpoints.h"
+#include "exact/CutPlan.h"
 #include "io/InputFile.h"
 #include "split/OutputNaming.h"
 
@@ -43,6 +44,16 @@ std::optional<Refusal> Session::TakeSheet(const cue::CueSheet& sheet, const std:
 void Session::KeepSheet(const cue::CueSheet& sheet, const std::string& sheetPath) {
   sheet_ = sheet;
   sheetPath_ = sheetPath;
+}
+
+void Session::ForgetSheet() {
+  sheet_.reset();
+  sheetPath_.clear();
+}
+
+double Session::EntryTimeMs(int index) const {
+  return breakpoints_.TimeMs(index).value_or(
+      exact::FrameNumberMs(breakpoints_.Value(index), Figures()));
 }
 
 std::optional<Refusal> Session::AddEndOfFile() {

@@ -57,6 +57,12 @@ class Session {
   // Keeps the sheet and its path, the list as it is (exact cuts at the
   // sheet's own times).
   void KeepSheet(const cue::CueSheet& sheet, const std::string& sheetPath);
+  // No sheet any more, the list as it is.
+  void ForgetSheet();
+
+  // The time in milliseconds entry `index` stands for: the time it came
+  // from, else the time the position display begins to show its frame.
+  double EntryTimeMs(int index) const;
 
   // The frame at or past the end of the file (EndFrame), held at the
   // largest frame number.

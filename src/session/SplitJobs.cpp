@@ -46,9 +46,7 @@ std::vector<exact::CutRequest> ExactRequestsOfList(const Session& session) {
   const BreakpointList& list = session.Breakpoints();
   std::vector<exact::CutRequest> requests;
   for (int i = 0; i < list.Count(); ++i) {
-    const double ms =
-        list.TimeMs(i).value_or(exact::FrameNumberMs(list.Value(i), session.Figures()));
-    requests.push_back({ms, list.Text(i)});
+    requests.push_back({session.EntryTimeMs(i), list.Text(i)});
   }
   return requests;
 }

@@ -31,6 +31,8 @@ struct MoveOutcome {
 struct Breakpoint {
   std::string Text;
   std::optional<double> TimeMs;  // the time it came from, on the playback time base
+
+  friend bool operator==(const Breakpoint&, const Breakpoint&) = default;
 };
 
 class BreakpointList {
@@ -70,6 +72,8 @@ class BreakpointList {
 
   int Selected() const { return selected_; }  // -1 when nothing is selected
   void Select(int index);
+
+  friend bool operator==(const BreakpointList&, const BreakpointList&) = default;
 
  private:
   const Breakpoint& Entry(int index) const { return entries_.at(static_cast<std::size_t>(index)); }

@@ -3,73 +3,87 @@
 #include <cmath>
 #include <cstdio>
 
-#include "exact/CutPlan.h"
+#include "session/SplitJobs.h"
 
 namespace brelvik::ui {
+namespace {
 
-void BreakpointsController::Reset(const StreamFigures& figures) {
-  figures_ = figures;
-  list_.Reset();
-  markedTimes_.clear();
-  sheet_.reset();
-  sheetPath_.clear();
+brelvik::Session NoFile() {
+  brelvik::Session session{SourceFile{}};
+  session.SetTemplate({});
+  return session;
+}
+
+}  // namespace
+
+BreakpointsController::BreakpointsController(QObject* parent)
+    : QObject(parent), session_(NoFile()) {}
+
+void BreakpointsController::Reset(brelvik::Session session) {
+  session_ = std::move(session);
+  emit NewFile();
   emit Changed();
 }
 
-AddOutcome BreakpointsController::AddCurrentFrame(const std::string& frameText) {
-  AddOutcome outcome = list_.AddCurrentFrame(frameText);
-  emit Changed();
+AddOutcome BreakpointsController::AddCurrentFrame(const std::string& frameText,
+                                                  std::optional<double> timeMs) {
+  AddOutcome outcome = session_.Breakpoints().AddCurrentFrame(frameText, timeMs);
+  if (outcome.InsertedAt) {
+    emit Changed();
+  }
   return outcome;
 }
 
-AddOutcome BreakpointsController::AddTypedFrame(const std::string& typed, std::int32_t frameTotal) {
-  AddOutcome outcome = list_.AddTypedFrame(typed, frameTotal);
-  emit Changed();
+AddOutcome BreakpointsController::AddTypedFrame(const std::string& typed) {
+  AddOutcome outcome = session_.AddTypedFrame(typed);
+  if (outcome.InsertedAt) {
+    emit Changed();
+  }
+  return outcome;
+}
+
+MoveOutcome BreakpointsController::Move(int index, std::int32_t frame,
+                                        std::optional<double> timeMs) {
+  const Snapshot before = TakeSnapshot();
+  MoveOutcome outcome = session_.Move(index, frame, timeMs);
+  if (outcome.NowAt && TakeSnapshot() != before) {
+    emit Changed();
+  }
   return outcome;
 }
 
 void BreakpointsController::DeleteSelected() {
-  if (list_.Selected() >= 0) {
-    markedTimes_.erase(list_.Value(list_.Selected()));
+  if (List().Selected() < 0) {
+    return;
   }
-  list_.DeleteSelected();
-  emit Changed();
-}
-
-void BreakpointsController::TakeSheet(const cue::CueSheet& sheet, const std::string& sheetPath,
-                                      const BreakpointList& list, std::int32_t endOfFileFrame) {
-  list_ = list;
-  sheet_ = sheet;
-  sheetPath_ = sheetPath;
-  markedTimes_.clear();
-  const auto mark = [this](double ms) { markedTimes_[FrameOfTime(ms, figures_)] = ms; };
-  if (sheet.StartMs) {
-    mark(*sheet.StartMs);
-  }
-  for (const cue::CueTrack& track : sheet.Tracks) {
-    mark(track.StartMs);
-  }
-  if (sheet.EndMs) {
-    mark(*sheet.EndMs);
-  } else {
-    markedTimes_[endOfFileFrame] = exact::kEndOfStream;
-  }
+  session_.Breakpoints().DeleteSelected();
   emit Changed();
 }
 
 void BreakpointsController::AddSilences(const std::vector<silence::Silence>& silences) {
-  for (const silence::Silence& silence : silences) {
-    const std::int32_t frame = FrameOfTime(silence.MiddleMs(), figures_);
-    list_.AddCurrentFrame(std::to_string(frame));
-    markedTimes_.emplace(frame, silence.MiddleMs());
+  const BreakpointList before = List();
+  brelvik::AddSilences(session_, silences);
+  if (List() != before) {
+    emit Changed();
+  }
+}
+
+BreakpointsController::Snapshot BreakpointsController::TakeSnapshot() const {
+  return {List(), Sheet(), SheetPath()};
+}
+
+void BreakpointsController::Restore(const Snapshot& snapshot) {
+  session_.Breakpoints() = snapshot.List;
+  if (snapshot.Sheet) {
+    session_.KeepSheet(*snapshot.Sheet, snapshot.SheetPath);
+  } else {
+    session_.ForgetSheet();
   }
   emit Changed();
 }
 
 double BreakpointsController::TimeOf(int index) const {
-  const std::int32_t frame = list_.Value(index);
-  const auto marked = markedTimes_.find(frame);
-  return marked != markedTimes_.end() ? marked->second : exact::FrameNumberMs(frame, figures_);
+  return session_.EntryTimeMs(index);
 }
 
 std::string BreakpointsController::TimeText(int index) const {

@@ -1,23 +1,22 @@
-// The one owner of the window's breakpoint list. Every change of the list goes
-// through it (an add of the current frame or of a typed one, a delete, a cue
-// sheet opened, silences added, a new file), and each change is announced
-// with Changed, so that the list box follows and an undo stack can later wrap
-// the changes. Besides each entry's frame it keeps the time an entry stands
-// for where it came from a time (a cue sheet's index, a silence's middle),
-// which exact cuts use as it is, and the sheet the list was filled from.
+// The one owner of what the window works on: the session (the open file, its
+// figures, the template and the breakpoint list, whose entries keep the times
+// they came from, with the cue sheet the list was filled from). Every change
+// of the list goes through it (an add of the current frame or of a typed one,
+// a move, a delete, silences added, a snapshot brought back, a new file or
+// sheet opened), and each change is announced with one Changed, so that the
+// list box follows and an undo stack can wrap the changes.
 #pragma once
 
 #include <QObject>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cue/CueSheet.h"
+#include "session/Session.h"
 #include "silence/SilenceFinder.h"
 #include "split/BreakpointList.h"
-#include "split/StreamFigures.h"
 
 namespace brelvik::ui {
 
@@ -25,32 +24,48 @@ class BreakpointsController final : public QObject {
   Q_OBJECT
 
  public:
-  using QObject::QObject;
+  // What an undo must bring back: the entries with their texts and times,
+  // the selection, the sheet and where it was read.
+  struct Snapshot {
+    BreakpointList List;
+    std::optional<cue::CueSheet> Sheet;
+    std::string SheetPath;
 
-  const BreakpointList& List() const { return list_; }
+    friend bool operator==(const Snapshot&, const Snapshot&) = default;
+  };
+
+  explicit BreakpointsController(QObject* parent = nullptr);
+
+  // Until a file is open: no path, no template, the single entry "0".
+  const brelvik::Session& Current() const { return session_; }
+  const BreakpointList& List() const { return session_.Breakpoints(); }
   // For tests that set entries up directly; Refresh announces what they did.
-  BreakpointList& EditableList() { return list_; }
+  BreakpointList& EditableList() { return session_.Breakpoints(); }
   void Refresh() { emit Changed(); }
 
-  const std::map<std::int32_t, double>& MarkedTimes() const { return markedTimes_; }
-  const std::optional<cue::CueSheet>& Sheet() const { return sheet_; }
-  const std::string& SheetPath() const { return sheetPath_; }
+  const std::optional<cue::CueSheet>& Sheet() const { return session_.Sheet(); }
+  const std::string& SheetPath() const { return session_.SheetPath(); }
+  // The template is no part of the list: setting it announces nothing.
+  void SetTemplate(std::string splitTemplate) { session_.SetTemplate(std::move(splitTemplate)); }
 
-  // A new file: the single entry "0", no times, no sheet; entry times are
-  // counted with these figures from now on.
-  void Reset(const StreamFigures& figures);
-  AddOutcome AddCurrentFrame(const std::string& frameText);
-  AddOutcome AddTypedFrame(const std::string& typed, std::int32_t frameTotal);
+  // A new file (with the list of the sheet it was opened from, if any).
+  // NewFile comes first, so that a history of the old file can clear itself.
+  void Reset(brelvik::Session session);
+  // The refusals are the session's, with the reason a file allows no
+  // breakpoint at all; an add that adds nothing announces nothing.
+  AddOutcome AddCurrentFrame(const std::string& frameText, std::optional<double> timeMs = {});
+  AddOutcome AddTypedFrame(const std::string& typed);
+  // A refused move (as an add is refused) changes nothing.
+  MoveOutcome Move(int index, std::int32_t frame, std::optional<double> timeMs = {});
   // The selection follows the list box; it is no change of the list.
-  void Select(int index) { list_.Select(index); }
+  void Select(int index) { session_.Breakpoints().Select(index); }
   void DeleteSelected();
-  // The list filled from a sheet: each index keeps its time, and the last
-  // entry the sheet's end or, without one, the end of the stream.
-  void TakeSheet(const cue::CueSheet& sheet, const std::string& sheetPath,
-                 const BreakpointList& list, std::int32_t endOfFileFrame);
   // A breakpoint in the middle of each silence; an entry already at that
   // frame keeps its own time.
   void AddSilences(const std::vector<silence::Silence>& silences);
+
+  Snapshot TakeSnapshot() const;
+  void Restore(const Snapshot& snapshot);
 
   // The time in milliseconds entry `index` stands for: its own time where it
   // has one, else the start of its frame.
@@ -59,14 +74,11 @@ class BreakpointsController final : public QObject {
   std::string TimeText(int index) const;
 
  signals:
+  void NewFile();
   void Changed();
 
  private:
-  BreakpointList list_;
-  StreamFigures figures_;
-  std::map<std::int32_t, double> markedTimes_;
-  std::optional<cue::CueSheet> sheet_;
-  std::string sheetPath_;  // where the sheet was read, which no piece may replace
+  brelvik::Session session_;
 };
 
 }  // namespace brelvik::ui

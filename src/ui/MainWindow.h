@@ -1,38 +1,26 @@
-// The program's one window: it owns the stream analyser, the playback device,
-// the stream figures, the source path, the output template, the breakpoint
-// list and three timers, and reacts through one handler per control event.
+// The program's one window: it builds the panels and the parts behind them
+// and wires them together. The session (the open file, its figures, the
+// template and the breakpoint list) lives in the breakpoint controller, the
+// device and its timers in the playback controller, the split and the
+// silence scan in the jobs controller; the window keeps the stream analyser
+// and one handler per control event.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "cue/CueSheet.h"
-#include "silence/SilenceFinder.h"
+#include "session/Session.h"
 #include "split/BreakpointList.h"
-#include "split/SplitEngine.h"
 #include "split/StreamFigures.h"
-#include "ui/Controls.h"
-#include "ui/SplitJob.h"
 #include "ui/WindowState.h"
 
-class QCheckBox;
 class QDragEnterEvent;
 class QDropEvent;
-class QFrame;
-class QKeySequence;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QSlider;
-class QTimer;
-class QToolButton;
 
 namespace brelvik {
-class InputFile;
 class PlaybackDevice;
 class TMPEGaudio;
 }  // namespace brelvik
@@ -42,13 +30,13 @@ namespace brelvik::ui {
 class BreakpointsController;
 class BreakpointsPanel;
 class EntryPanel;
+class FileDialogs;
 class InfoPanel;
+class JobsController;
 class MediaPanel;
 class OutputPanel;
-class SourcePanel;
 class PlaybackController;
-class FileDialogs;
-class SilenceScan;
+class SourcePanel;
 
 class TMain final : public QWidget {
   Q_OBJECT
@@ -106,19 +94,22 @@ class TMain final : public QWidget {
   void EndOnSignal();
 
   // State the handlers share, readable for tests.
-  WindowState State() const { return state_->Get(); }
-  const StreamFigures& Figures() const { return figures_; }
-  const std::string& SourcePath() const { return sourcePath_; }
-  const std::string& SplitTemplate() const { return splitTemplate_; }
+  WindowState State() const;
+  const StreamFigures& Figures() const;
+  const std::string& SourcePath() const;
+  const std::string& SplitTemplate() const;
   BreakpointList& Breakpoints();
   // Shows the breakpoint list in the list box again after the list changed.
   void ShowBreakpoints();
   PlaybackDevice& MediaPlayer();
   std::int32_t PreviewEnd() const;
   std::int32_t PreviewReturn() const;
-  // The times that entries from a cue sheet or a silence stand for, which
-  // exact cuts use as they are.
-  const std::map<std::int32_t, double>& MarkedTimes() const;
+
+  // The parts behind the panels.
+  BreakpointsController& ListController() { return *breakpoints_; }
+  JobsController& Jobs() { return *jobs_; }
+  InfoPanel& Info() { return *Info_Pan; }
+  bool ExactCuts() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -130,43 +121,23 @@ class TMain final : public QWidget {
   void CreateMediaPanel(std::unique_ptr<PlaybackDevice> device);
   void ConnectBreakPanel();
   void CreateShortcuts();
-  void AddShortcut(const QKeySequence& keys, QToolButton* button, bool keyOfTheEntryField);
   void ShowAddOutcome(const AddOutcome& outcome);
+  void ShowRefusal(const Refusal& refusal);
 
-  bool OpenSource(const QString& path);
-  bool OpenMp3(const QString& path);
-  std::optional<StreamFigures> AnalyseMp3(const QString& path);
-  bool TakeMp3(const QString& path, const StreamFigures& figures);
-  void ShowOutputTemplate(const std::string& splitTemplate);
+  void OpenSource(const QString& path);
+  OrRefusal<brelvik::Session> AnalysedSession(const std::string& path);
+  void TakeSession(brelvik::Session session);
   void Enter(WindowState state);
   void ShowState();
-  static bool TakeAsCopy(QDropEvent* event);
-  void StartSplit();
-  void SplitProgressed(int serial, int piece);
-  void SplitEnded(int serial, SplitJob::Ending ending, const QString& text);
-  void CancelSplit();
-  bool OpenCueSheet(const QString& path);
-  std::int32_t EndOfFileFrame() const;
-  void ScanProgressed(int serial, double fraction);
-  void SilencesFound(int serial, const std::vector<silence::Silence>& silences);
-  void ScanFailed(int serial, const QString& error);
 
   std::unique_ptr<TMPEGaudio> analyser_;
   std::unique_ptr<FileDialogs> dialogs_;
-  StreamFigures figures_;
-  std::string sourcePath_;
-  std::string splitTemplate_;
   BreakpointsController* breakpoints_ = nullptr;
   std::vector<QPixmap> mediaImages_;
   std::vector<QPixmap> addImages_;
   WindowStateHolder* state_ = nullptr;
   PlaybackController* playback_ = nullptr;
-  std::optional<BusyCursor> busyCursor_;
-  bool closeAfterSplit_ = false;
-  std::unique_ptr<SplitJob> split_;
-  int splitSerial_ = 0;
-  std::unique_ptr<SilenceScan> scan_;
-  int scanSerial_ = 0;
+  JobsController* jobs_ = nullptr;
 
   SourcePanel* Input_Pan = nullptr;
   MediaPanel* Media_Pan = nullptr;

@@ -136,6 +136,7 @@ InfoPanel::InfoPanel(QWidget* parent) : QFrame(parent) {
   exactCuts_->move(45, 24);
   exactCuts_->adjustSize();
   exactCuts_->setFocusPolicy(Qt::NoFocus);
+  connect(exactCuts_, &QCheckBox::toggled, this, &InfoPanel::ExactCutsToggled);
   exactCuts_->setToolTip(
       "Cut on whole frames where you heard the breakpoints: each piece gets its own header,\n"
       "the tags with its track number, and plays without a gap or a click at the joins.\n"

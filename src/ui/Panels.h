@@ -77,6 +77,9 @@ class InfoPanel final : public QFrame {
   void ShowExactWarning(const std::string& warning);
   void Follow(const WindowStateHolder& state);
 
+ signals:
+  void ExactCutsToggled(bool on);
+
  private:
   QCheckBox* exactCuts_ = nullptr;
   QLabel* exactWarning_ = nullptr;

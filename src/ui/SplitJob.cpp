@@ -62,7 +62,7 @@ void SplitJob::Run(const SplitOrder& order) {
   };
   try {
     // Every piece comes from this one open file, whatever happens to its name.
-    InputFile source(order.SourcePath);
+    InputFile source(order.Session.Source().Path);
     source.StopWhen(cancel_);
     const std::string refusal = RunSplitOrder(order, source, progress);
     Report(Ending::Done, QString::fromStdString(refusal));

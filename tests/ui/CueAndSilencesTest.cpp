@@ -54,8 +54,8 @@ TEST_F(CueSheetWindowTest, OpeningASheetOpensItsMp3AndFillsTheList) {
   EXPECT_EQ(window_.State(), WindowState::Stopped);
   EXPECT_THAT(ListTexts(), ElementsAre("0", "38", "100"));
   // Exact cuts take the sheet's times as they are, and the end as the end.
-  EXPECT_EQ(window_.MarkedTimes().at(38), 1000.0);
-  EXPECT_TRUE(std::isinf(window_.MarkedTimes().at(100)));
+  EXPECT_EQ(window_.Breakpoints().TimeMs(1), 1000.0);
+  EXPECT_TRUE(std::isinf(window_.Breakpoints().TimeMs(2).value()));
 }
 
 TEST_F(CueSheetWindowTest, ADroppedSheetOpensAsWell) {
@@ -105,7 +105,9 @@ TEST_F(CueSheetWindowTest, DeletingAnEntryForgetsItsTime) {
   window_.Breakpoints().Select(1);
   window_.Deletethisbreakpoint1Click();
   EXPECT_THAT(ListTexts(), ElementsAre("0", "100"));
-  EXPECT_FALSE(window_.MarkedTimes().contains(38));
+  for (int i = 0; i < window_.Breakpoints().Count(); ++i) {
+    EXPECT_NE(window_.Breakpoints().TimeMs(i), 1000.0) << i;
+  }
 }
 
 // An entry's hint is the time it stands for: a sheet's index as the sheet
@@ -146,7 +148,7 @@ TEST_F(CueSheetWindowTest, ASavedListThatStartsLaterReadsBackFromAnyFolder) {
     EXPECT_THAT(boxes.Seen(), ::testing::IsEmpty()) << sheet;
     EXPECT_EQ(window_.SourcePath(), dir_.File("live.mp3")) << sheet;
     EXPECT_THAT(ListTexts(), ElementsAre("38", "100")) << sheet;
-    EXPECT_EQ(window_.MarkedTimes().at(38), 1000.0);
+    EXPECT_EQ(window_.Breakpoints().TimeMs(0), 1000.0);
   }
 }
 
@@ -266,10 +268,11 @@ TEST_F(SilencesWindowTest, CtrlLAddsABreakpointInTheMiddleOfEachSilence) {
   ASSERT_EQ(window_.Breakpoints().Count(), 3) << ListTexts().join(",").toStdString();
   for (int i = 0; i < 2; ++i) {
     const std::int32_t frame = window_.Breakpoints().Value(i + 1);
-    EXPECT_NEAR(window_.MarkedTimes().at(frame), middles[static_cast<std::size_t>(i)], 20.0);
+    const double ms = window_.Breakpoints().TimeMs(i + 1).value();
+    EXPECT_NEAR(ms, middles[static_cast<std::size_t>(i)], 20.0);
     // The entry is the frame the position display shows at that time.
-    EXPECT_EQ(frame, MSecToFrames(static_cast<std::int32_t>(window_.MarkedTimes().at(frame)),
-                                  window_.Figures().FrameBytes, window_.Figures().Kbps));
+    EXPECT_EQ(frame, MSecToFrames(static_cast<std::int32_t>(ms), window_.Figures().FrameBytes,
+                                  window_.Figures().Kbps));
   }
   // The proposals can be heard like any other entry.
   Find<QListWidget>("BreakpointsList")->setCurrentRow(1);
