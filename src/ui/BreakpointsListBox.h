@@ -3,16 +3,16 @@
 // it reports where the pointer was, so the window can open its menu there.
 #pragma once
 
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 
 namespace brelvik::ui {
 
-class BreakpointsListBox final : public QListWidget {
+class BreakpointsListBox final : public QListView {
   Q_OBJECT
 
  public:
-  using QListWidget::QListWidget;
+  using QListView::QListView;
 
  signals:
   void Pressed(const QPoint& globalPosition);
@@ -20,7 +20,7 @@ class BreakpointsListBox final : public QListWidget {
  protected:
   void mousePressEvent(QMouseEvent* event) override {
     if (event->button() == Qt::LeftButton) {
-      QListWidget::mousePressEvent(event);
+      QListView::mousePressEvent(event);
     } else {
       event->accept();
     }

@@ -5,6 +5,7 @@
 
 #include "ui/BreakpointsController.h"
 #include "ui/BreakpointsListBox.h"
+#include "ui/BreakpointsModel.h"
 #include "ui/Controls.h"
 
 namespace brelvik::ui {
@@ -18,8 +19,13 @@ BreakpointsPanel::BreakpointsPanel(QWidget* parent, BreakpointsController& break
   list_->setFont(ListFont());
   list_->setGeometry(10, 25, 97, 105);
   list_->setUniformItemSizes(true);
-  connect(list_, &QListWidget::currentRowChanged, this,
-          [this](int row) { breakpoints_.Select(row); });
+  list_->setModel(new BreakpointsModel(this, breakpoints_));
+  connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (!showing_) {
+              breakpoints_.Select(current.row());
+            }
+          });
   connect(list_, &BreakpointsListBox::Pressed, this, &BreakpointsPanel::PopUpMenu);
   connect(&breakpoints_, &BreakpointsController::Changed, this, &BreakpointsPanel::Show);
   CreateMenu();
@@ -50,16 +56,12 @@ void BreakpointsPanel::PopUpMenu(const QPoint& globalPosition) {
   }
 }
 
+// The rows follow the list through the model; the list's selection is set
+// here without being reported back.
 void BreakpointsPanel::Show() {
-  const QSignalBlocker quiet(list_);
-  list_->clear();
-  const BreakpointList& list = breakpoints_.List();
-  for (int i = 0; i < list.Count(); ++i) {
-    auto* item = new QListWidgetItem(QString::fromStdString(list.Text(i)), list_);
-    item->setSizeHint(QSize(0, 14));
-    item->setToolTip(QString::fromStdString(breakpoints_.TimeText(i)));
-  }
-  list_->setCurrentRow(list.Selected());
+  showing_ = true;
+  list_->setCurrentIndex(list_->model()->index(breakpoints_.List().Selected(), 0));
+  showing_ = false;
 }
 
 }  // namespace brelvik::ui

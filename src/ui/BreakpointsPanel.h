@@ -29,12 +29,13 @@ class BreakpointsPanel final : public QFrame {
 
  private:
   void CreateMenu();
-  // Shows the controller's list again: the one place the list box is filled.
+  // Shows the controller's selection again after a change of the list.
   void Show();
 
   BreakpointsController& breakpoints_;
   BreakpointsListBox* list_ = nullptr;
   QMenu* menu_ = nullptr;
+  bool showing_ = false;
 };
 
 }  // namespace brelvik::ui

@@ -27,7 +27,6 @@ using ::testing::IsEmpty;
 class BreakpointPanelTest : public OpenedWindowTest {
  protected:
   QLineEdit* Entry() { return Find<QLineEdit>("AddMan_Ed"); }
-  QListWidget* List() { return Find<QListWidget>("BreakpointsList"); }
   bool Previewing() { return Find<QTimer>("Play3s_Timer")->isActive(); }
   bool MediaPanelUsable() { return Find<QFrame>("Media_Pan")->isEnabled(); }
 
@@ -41,8 +40,6 @@ class BreakpointPanelTest : public OpenedWindowTest {
     Entry()->setText(text);
     window_.AddManFrame_TBClick();
   }
-
-  void SelectRow(int row) { List()->setCurrentRow(row); }
 
   // The breakpoint list [0, 50, 90] (50 is at 1303 ms, 90 at 2345 ms).
   void ThreeBreakpoints() {
@@ -58,7 +55,7 @@ TEST_F(BreakpointPanelTest, AddsTheCurrentFrameInOrderAndSelectsIt) {
   ShowPositionOf(260);  // frame 9
   window_.AddCurrentFrame_TBClick();
   EXPECT_EQ(ListTexts(), (QStringList{"0", "9", "89"}));
-  EXPECT_EQ(List()->currentRow(), 1);
+  EXPECT_EQ(CurrentRow(), 1);
   EXPECT_EQ(window_.Breakpoints().Selected(), 1);
 }
 
@@ -132,15 +129,15 @@ TEST_F(BreakpointPanelTest, DeletingSelectsTheEntryNowAtThatIndex) {
   SelectRow(0);
   window_.Deletethisbreakpoint1Click();  // "0" may go too
   EXPECT_EQ(ListTexts(), (QStringList{"50", "90"}));
-  EXPECT_EQ(List()->currentRow(), 0);
+  EXPECT_EQ(CurrentRow(), 0);
   SelectRow(1);
   window_.Deletethisbreakpoint1Click();
   EXPECT_EQ(ListTexts(), QStringList{"50"});
-  EXPECT_EQ(List()->currentRow(), 0);
+  EXPECT_EQ(CurrentRow(), 0);
 }
 
 TEST_F(BreakpointPanelTest, WithNothingSelectedTheMenuCommandsDoNothing) {
-  ASSERT_EQ(List()->currentRow(), -1);
+  ASSERT_EQ(CurrentRow(), -1);
   window_.BreakpointsListMouseDown(QPoint(10, 10));
   EXPECT_FALSE(Find<QMenu>("BreakPoint_PopupMenu")->isVisible());
   window_.Deletethisbreakpoint1Click();
@@ -155,21 +152,21 @@ TEST_F(BreakpointPanelTest, APressOnTheListOpensTheMenuOnlyWithASelection) {
   ThreeBreakpoints();
   window_.show();
   auto* menu = Find<QMenu>("BreakPoint_PopupMenu");
-  const QRect second = List()->visualItemRect(List()->item(1));
+  const QRect second = RowRect(1);
   SelectRow(-1);
 
-  QTest::mouseClick(List()->viewport(), Qt::RightButton, {}, second.center());
+  QTest::mouseClick(ListBox()->viewport(), Qt::RightButton, {}, second.center());
   EXPECT_FALSE(menu->isVisible()) << "a right press selects nothing";
-  EXPECT_EQ(List()->currentRow(), -1);
+  EXPECT_EQ(CurrentRow(), -1);
 
-  QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, second.center());
-  EXPECT_EQ(List()->currentRow(), 1);
+  QTest::mouseClick(ListBox()->viewport(), Qt::LeftButton, {}, second.center());
+  EXPECT_EQ(CurrentRow(), 1);
   EXPECT_TRUE(menu->isVisible());
   menu->hide();
 
-  const QRect third = List()->visualItemRect(List()->item(2));
-  QTest::mouseClick(List()->viewport(), Qt::RightButton, {}, third.center());
-  EXPECT_EQ(List()->currentRow(), 1) << "the menu is for the entry already selected";
+  const QRect third = RowRect(2);
+  QTest::mouseClick(ListBox()->viewport(), Qt::RightButton, {}, third.center());
+  EXPECT_EQ(CurrentRow(), 1) << "the menu is for the entry already selected";
   EXPECT_TRUE(menu->isVisible());
   QStringList captions;
   for (QAction* action : menu->actions()) {
@@ -318,7 +315,7 @@ class ShortcutTest : public BreakpointPanelTest {
     window_.show();
     window_.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
-    List()->setFocus();
+    ListBox()->setFocus();
   }
   void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);

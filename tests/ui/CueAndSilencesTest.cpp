@@ -114,21 +114,13 @@ TEST_F(CueSheetWindowTest, DeletingAnEntryForgetsItsTime) {
 // gives it, a typed frame's start; the end of the stream has none.
 TEST_F(CueSheetWindowTest, EachEntrysHintShowsTheTimeItStandsFor) {
   OpenThroughDialog(dir_.File("live.cue"));
-  const auto hints = [this] {
-    QStringList shown;
-    auto* list = Find<QListWidget>("BreakpointsList");
-    for (int i = 0; i < list->count(); ++i) {
-      shown << list->item(i)->toolTip();
-    }
-    return shown;
-  };
-  EXPECT_THAT(hints(), ElementsAre("00:00.000", "00:01.000", ""));
+  EXPECT_THAT(ListHints(), ElementsAre("00:00.000", "00:01.000", ""));
   // Typed again, frame 38 stands for its start: 38 frames of 26.0625 ms.
   window_.Breakpoints().Select(1);
   window_.Deletethisbreakpoint1Click();
   Find<QLineEdit>("AddMan_Ed")->setText("38");
   window_.AddManFrame_TBClick();
-  EXPECT_THAT(hints(), ElementsAre("00:00.000", "00:00.990", ""));
+  EXPECT_THAT(ListHints(), ElementsAre("00:00.000", "00:00.990", ""));
 }
 
 // The window lets a person delete the list's "0": the sheet keeps where the
@@ -275,7 +267,7 @@ TEST_F(SilencesWindowTest, CtrlLAddsABreakpointInTheMiddleOfEachSilence) {
                                   window_.Figures().Kbps));
   }
   // The proposals can be heard like any other entry.
-  Find<QListWidget>("BreakpointsList")->setCurrentRow(1);
+  SelectRow(1);
   window_.Play3safter1Click();
   EXPECT_EQ(window_.State(), WindowState::Previewing);
 }

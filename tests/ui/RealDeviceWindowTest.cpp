@@ -4,7 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -90,7 +90,8 @@ TEST_F(RealDeviceWindowTest, MarksWhilePlayingPreviewsAndSplits) {
   window.AddManFrame_TBClick();
   ASSERT_EQ(window.Breakpoints().Count(), 3);
 
-  window.findChild<QListWidget*>("BreakpointsList")->setCurrentRow(1);
+  auto* listBox = window.findChild<QListView*>("BreakpointsList");
+  listBox->setCurrentIndex(listBox->model()->index(1, 0));
   window.Play3safter1Click();
   auto* previewTimer = window.findChild<QTimer*>("Play3s_Timer");
   EXPECT_TRUE(previewTimer->isActive());

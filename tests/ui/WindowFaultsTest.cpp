@@ -64,7 +64,7 @@ TEST_F(WindowFaultsTest, ARefusedOpenWhilePlayingShowsOneBoxAndStopsFollowing) {
 TEST_F(WindowFaultsTest, APreviewStartedWhilePlayingWaitsForNothing) {
   StartPlaying();
   window_.Breakpoints().AddTypedFrame("50", 100);
-  Find<QListWidget>("BreakpointsList")->setCurrentRow(1);
+  SelectRow(1);
   // A key pressed just before the command: a nested event loop in the
   // command would run it in the middle of the preview's start.
   bool queuedPlayRan = false;
@@ -111,7 +111,7 @@ TEST_F(WindowFaultsTest, EachStateShowsItsPanelsTimersAndImages) {
   window_.Stop_TBClick();
   window_.Timer1Timer();
   check(WindowState::Stopped, {true, true, false, false, 0, 1});
-  Find<QListWidget>("BreakpointsList")->setCurrentRow(0);
+  SelectRow(0);
   window_.Play3safter1Click();
   check(WindowState::Previewing, {false, true, false, true, 7, 1});
 }
@@ -150,7 +150,7 @@ TEST_F(WindowFaultsTest, PreviewsOfPastedBreakpointsAtTheRangesEndsStayInRange) 
     window_.Breakpoints().Reset();
     window_.Breakpoints().AddTypedFrame(pasted, 100);
     window_.ShowBreakpoints();
-    Find<QListWidget>("BreakpointsList")->setCurrentRow(0);
+    SelectRow(0);
     device_.Calls.clear();
     window_.Play3Secsbefore1Click();
     EXPECT_THAT(device_.Calls, Contains("Seek 0")) << pasted;

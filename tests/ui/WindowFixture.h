@@ -6,7 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QSlider>
 #include <QString>
 #include <QTest>
@@ -91,14 +91,22 @@ class WindowTest : public ::testing::Test {
   }
   QString LabelText(const char* name) { return Find<QLabel>(name)->text(); }
 
-  QStringList ListTexts() {
-    QStringList texts;
-    auto* list = Find<QListWidget>("BreakpointsList");
-    for (int i = 0; i < list->count(); ++i) {
-      texts << list->item(i)->text();
+  // The breakpoint list box and what its rows show.
+  QListView* ListBox() { return Find<QListView>("BreakpointsList"); }
+  QStringList ListRows(int role) {
+    QStringList rows;
+    const QAbstractItemModel* model = ListBox()->model();
+    for (int i = 0; i < model->rowCount(); ++i) {
+      rows << model->index(i, 0).data(role).toString();
     }
-    return texts;
+    return rows;
   }
+  QStringList ListTexts() { return ListRows(Qt::DisplayRole); }
+  QStringList ListHints() { return ListRows(Qt::ToolTipRole); }
+  // Selects a row as a click on it would (-1: none).
+  void SelectRow(int row) { ListBox()->setCurrentIndex(ListBox()->model()->index(row, 0)); }
+  int CurrentRow() { return ListBox()->currentIndex().row(); }
+  QRect RowRect(int row) { return ListBox()->visualRect(ListBox()->model()->index(row, 0)); }
 
   // A constant-rate 128 kbit/s 44.1 kHz file of the given number of 417-byte frames.
   std::string WriteMp3(const std::string& name, int frames = 100) {
