@@ -15,6 +15,7 @@
 #include "session/Session.h"
 #include "split/BreakpointList.h"
 #include "split/StreamFigures.h"
+#include "ui/PlaybackController.h"
 #include "ui/WindowState.h"
 
 class QDragEnterEvent;
@@ -35,7 +36,6 @@ class InfoPanel;
 class JobsController;
 class MediaPanel;
 class OutputPanel;
-class PlaybackController;
 class SourcePanel;
 
 class TMain final : public QWidget {
@@ -55,13 +55,14 @@ class TMain final : public QWidget {
   void Split_TbClick();
   void TrackBarChange();
 
-  void Play_TBClick();
-  void Pause_TBClick();
-  void Stop_TBClick();
-  void Start_TBClick();
-  void Rew_TBClick();
-  void FF_TBClick();
-  void End_TBClick();
+  // The transport buttons, each a step of the playback controller.
+  void Play_TBClick() { Press(&PlaybackController::Play); }
+  void Pause_TBClick() { Press(&PlaybackController::Pause); }
+  void Stop_TBClick() { Press(&PlaybackController::Stop); }
+  void Start_TBClick() { Press(&PlaybackController::ToStart); }
+  void Rew_TBClick() { Press(&PlaybackController::StepBack); }
+  void FF_TBClick() { Press(&PlaybackController::StepForward); }
+  void End_TBClick() { Press(&PlaybackController::ToEnd); }
   void Timer1Timer();
 
   void AddCurrentFrame_TBClick();
@@ -119,6 +120,7 @@ class TMain final : public QWidget {
  private:
   void CreateControls(std::unique_ptr<PlaybackDevice> device);
   void CreateMediaPanel(std::unique_ptr<PlaybackDevice> device);
+  void Press(void (PlaybackController::*step)());
   void ConnectBreakPanel();
   void CreateShortcuts();
   void ShowAddOutcome(const AddOutcome& outcome);
@@ -132,19 +134,20 @@ class TMain final : public QWidget {
 
   std::unique_ptr<TMPEGaudio> analyser_;
   std::unique_ptr<FileDialogs> dialogs_;
-  BreakpointsController* breakpoints_ = nullptr;
   std::vector<QPixmap> mediaImages_;
   std::vector<QPixmap> addImages_;
-  WindowStateHolder* state_ = nullptr;
-  PlaybackController* playback_ = nullptr;
-  JobsController* jobs_ = nullptr;
 
+  // The parts, each a child of the window; the panels follow state_.
+  WindowStateHolder* state_ = nullptr;
+  BreakpointsController* breakpoints_ = nullptr;
   SourcePanel* Input_Pan = nullptr;
   MediaPanel* Media_Pan = nullptr;
+  PlaybackController* playback_ = nullptr;
   BreakpointsPanel* Break_Pan = nullptr;
   EntryPanel* AddMan_Pan = nullptr;
   InfoPanel* Info_Pan = nullptr;
   OutputPanel* Output_Pan = nullptr;
+  JobsController* jobs_ = nullptr;
 };
 
 }  // namespace brelvik::ui

@@ -40,32 +40,8 @@ void TMain::SetTrackBarPosition(int position) {
   playback_->SetTrackBarPosition(position);
 }
 
-void TMain::Play_TBClick() {
-  Guarded(this, [this] { playback_->Play(); });
-}
-
-void TMain::Pause_TBClick() {
-  Guarded(this, [this] { playback_->Pause(); });
-}
-
-void TMain::Stop_TBClick() {
-  Guarded(this, [this] { playback_->Stop(); });
-}
-
-void TMain::Start_TBClick() {
-  Guarded(this, [this] { playback_->ToStart(); });
-}
-
-void TMain::Rew_TBClick() {
-  Guarded(this, [this] { playback_->StepBack(); });
-}
-
-void TMain::FF_TBClick() {
-  Guarded(this, [this] { playback_->StepForward(); });
-}
-
-void TMain::End_TBClick() {
-  Guarded(this, [this] { playback_->ToEnd(); });
+void TMain::Press(void (PlaybackController::*step)()) {
+  Guarded(this, [this, step] { (playback_->*step)(); });
 }
 
 void TMain::Timer1Timer() {

@@ -50,27 +50,25 @@ void MediaPanel::CreateTrackBar() {
 void MediaPanel::CreateTransport() {
   QWidget* bar = ToolBar(this, "Media_ToolBar", 18, 66, 151, 23);
   struct Transport {
-    QToolButton** button;
     const char* name;
     const char* hint;
     void (MediaPanel::*clicked)();
   };
-  const Transport transport[] = {
-      {&play_, "Play_TB", "Play", &MediaPanel::PlayClicked},
-      {&pause_, "Pause_TB", "Pause", &MediaPanel::PauseClicked},
-      {&stop_, "Stop_TB", "Stop", &MediaPanel::StopClicked},
-      {&start_, "Start_TB", "Moves to the beginning of the MP3 file", &MediaPanel::StartClicked},
-      {&rew_, "Rew_TB", "Moves backward a frame", &MediaPanel::RewClicked},
-      {&ff_, "FF_TB", "Moves forward a frame", &MediaPanel::FFClicked},
-      {&end_, "End_TB", "Moves to the end of the MP3 file", &MediaPanel::EndClicked},
-  };
-  int index = 0;
-  for (const auto& t : transport) {
-    *t.button = ToolButton(bar, t.name, images_[static_cast<std::size_t>(index)], t.hint,
-                           19 * index, 2, 19, 18);
-    SetImage(*t.button, index);
-    connect(*t.button, &QToolButton::clicked, this, t.clicked);
-    ++index;
+  const std::array<Transport, kPlaces> transport = {{
+      {"Play_TB", "Play", &MediaPanel::PlayClicked},
+      {"Pause_TB", "Pause", &MediaPanel::PauseClicked},
+      {"Stop_TB", "Stop", &MediaPanel::StopClicked},
+      {"Start_TB", "Moves to the beginning of the MP3 file", &MediaPanel::StartClicked},
+      {"Rew_TB", "Moves backward a frame", &MediaPanel::RewClicked},
+      {"FF_TB", "Moves forward a frame", &MediaPanel::FFClicked},
+      {"End_TB", "Moves to the end of the MP3 file", &MediaPanel::EndClicked},
+  }};
+  for (std::size_t place = 0; place < kPlaces; ++place) {
+    const Transport& t = transport[place];
+    const int index = static_cast<int>(place);
+    transport_[place] = ToolButton(bar, t.name, images_[place], t.hint, 19 * index, 2, 19, 18);
+    SetImage(transport_[place], index);
+    connect(transport_[place], &QToolButton::clicked, this, t.clicked);
   }
 }
 
@@ -96,8 +94,8 @@ void MediaPanel::TakeLength(int milliseconds) {
 void MediaPanel::Follow(const WindowStateHolder& state) {
   const bool previewing = state.Get() == WindowState::Previewing;
   setEnabled(state.FileAtHand() && !previewing);
-  SetImage(play_, state.Following() || previewing ? kImagePlaying : kImagePlay);
-  SetImage(pause_, state.Get() == WindowState::Paused ? kImagePaused : kImagePause);
+  SetImage(transport_[kPlay], state.Following() || previewing ? kImagePlaying : kImagePlay);
+  SetImage(transport_[kPause], state.Get() == WindowState::Paused ? kImagePaused : kImagePause);
 }
 
 }  // namespace brelvik::ui

@@ -6,6 +6,8 @@
 
 #include <QFrame>
 #include <QPixmap>
+#include <array>
+#include <cstddef>
 #include <vector>
 
 #include "ui/WindowState.h"
@@ -23,12 +25,12 @@ class MediaPanel final : public QFrame {
   MediaPanel(QWidget* parent, std::vector<QPixmap> mediaImages, const QPixmap& scissors);
 
   QSlider* TrackBar() const { return trackBar_; }
-  QToolButton* PlayButton() const { return play_; }
-  QToolButton* PauseButton() const { return pause_; }
-  QToolButton* StartButton() const { return start_; }
-  QToolButton* RewButton() const { return rew_; }
-  QToolButton* FFButton() const { return ff_; }
-  QToolButton* EndButton() const { return end_; }
+  QToolButton* PlayButton() const { return transport_[kPlay]; }
+  QToolButton* PauseButton() const { return transport_[kPause]; }
+  QToolButton* StartButton() const { return transport_[kStart]; }
+  QToolButton* RewButton() const { return transport_[kRew]; }
+  QToolButton* FFButton() const { return transport_[kFF]; }
+  QToolButton* EndButton() const { return transport_[kEnd]; }
   QToolButton* AddCurrentFrameButton() const { return addCurrent_; }
 
   void ShowPosition(const QString& time, const QString& frame);
@@ -58,13 +60,9 @@ class MediaPanel final : public QFrame {
   QLabel* time_ = nullptr;
   QLabel* frame_ = nullptr;
   QSlider* trackBar_ = nullptr;
-  QToolButton* play_ = nullptr;
-  QToolButton* pause_ = nullptr;
-  QToolButton* stop_ = nullptr;
-  QToolButton* start_ = nullptr;
-  QToolButton* rew_ = nullptr;
-  QToolButton* ff_ = nullptr;
-  QToolButton* end_ = nullptr;
+  // The transport buttons from left to right, each showing the image of its place.
+  enum Place : std::size_t { kPlay, kPause, kStop, kStart, kRew, kFF, kEnd, kPlaces };
+  std::array<QToolButton*, kPlaces> transport_{};
   QToolButton* addCurrent_ = nullptr;
 };
 

@@ -68,8 +68,7 @@ void PlaybackController::Play() {
       [[fallthrough]];
     case PlaybackMode::Open:
     case PlaybackMode::Paused:
-      device_->Play();
-      state_.Enter(WindowState::Playing);
+      Resume();
       break;
     default:
       break;
@@ -77,18 +76,17 @@ void PlaybackController::Play() {
 }
 
 void PlaybackController::Pause() {
-  switch (device_->Mode()) {
-    case PlaybackMode::Playing:
-      device_->Pause();
-      state_.Enter(WindowState::Paused);
-      break;
-    case PlaybackMode::Paused:
-      device_->Play();
-      state_.Enter(WindowState::Playing);
-      break;
-    default:
-      break;
+  if (device_->Mode() == PlaybackMode::Playing) {
+    device_->Pause();
+    state_.Enter(WindowState::Paused);
+  } else if (device_->Mode() == PlaybackMode::Paused) {
+    Resume();
   }
+}
+
+void PlaybackController::Resume() {
+  device_->Play();
+  state_.Enter(WindowState::Playing);
 }
 
 bool PlaybackController::PlayingOrPaused() const {

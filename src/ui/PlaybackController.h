@@ -69,6 +69,7 @@ class PlaybackController final : public QObject {
   void Silence();
 
  private:
+  void Resume();  // plays on from where the device is
   void StartPreview(std::int32_t start, std::int32_t end);
   void ShowPosition(std::int32_t milliseconds);
   void FollowState();
