@@ -41,7 +41,8 @@ void TMain::SetTrackBarPosition(int position) {
 }
 
 void TMain::Press(void (PlaybackController::*step)()) {
-  Guarded(this, [this, step] { (playback_->*step)(); });
+  PlaybackController& playback = *playback_;
+  Guarded(this, [&playback, step] { (playback.*step)(); });
 }
 
 void TMain::Timer1Timer() {
