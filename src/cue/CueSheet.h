@@ -23,6 +23,8 @@ struct CueTrack {
   double StartMs = 0;  // INDEX 01
   std::string Title;   // UTF-8, empty when the sheet gives none
   std::string Performer;
+
+  friend bool operator==(const CueTrack&, const CueTrack&) = default;
 };
 
 struct CueSheet {
@@ -40,6 +42,8 @@ struct CueSheet {
   // (a "REM END mm:ss:ff" line, as this program writes for a list that
   // stops short of the end).
   std::optional<double> EndMs;
+
+  friend bool operator==(const CueSheet&, const CueSheet&) = default;
 };
 
 struct CueOutcome {

@@ -31,6 +31,8 @@ struct MoveOutcome {
 struct Breakpoint {
   std::string Text;
   std::optional<double> TimeMs;  // the time it came from, on the playback time base
+
+  friend bool operator==(const Breakpoint&, const Breakpoint&) = default;
 };
 
 class BreakpointList {

@@ -13,11 +13,37 @@ void BreakpointsController::Reset(const StreamFigures& figures) {
   markedTimes_.clear();
   sheet_.reset();
   sheetPath_.clear();
+  emit NewFile();
   emit Changed();
 }
 
-AddOutcome BreakpointsController::AddCurrentFrame(const std::string& frameText) {
-  AddOutcome outcome = list_.AddCurrentFrame(frameText);
+BreakpointsController::Snapshot BreakpointsController::TakeSnapshot() const {
+  return {list_.Entries(), markedTimes_, list_.Selected(), sheet_, sheetPath_};
+}
+
+void BreakpointsController::Restore(const Snapshot& snapshot) {
+  // The entries were in order when they were taken, so adding them one by
+  // one into an emptied list rebuilds it as it was.
+  BreakpointList list;
+  list.Select(0);
+  list.DeleteSelected();
+  for (const Breakpoint& entry : snapshot.Entries) {
+    list.AddCurrentFrame(entry.Text, entry.TimeMs);
+  }
+  list.Select(snapshot.Selected);
+  list_ = std::move(list);
+  markedTimes_ = snapshot.MarkedTimes;
+  sheet_ = snapshot.Sheet;
+  sheetPath_ = snapshot.SheetPath;
+  emit Changed();
+}
+
+AddOutcome BreakpointsController::AddCurrentFrame(const std::string& frameText,
+                                                  std::optional<double> timeMs) {
+  AddOutcome outcome = list_.AddCurrentFrame(frameText, timeMs);
+  if (outcome.InsertedAt && timeMs) {
+    markedTimes_[list_.Value(*outcome.InsertedAt)] = *timeMs;
+  }
   emit Changed();
   return outcome;
 }
@@ -34,6 +60,23 @@ void BreakpointsController::DeleteSelected() {
   }
   list_.DeleteSelected();
   emit Changed();
+}
+
+MoveOutcome BreakpointsController::Move(int index, std::int32_t frame,
+                                        std::optional<double> timeMs) {
+  const std::int32_t from = list_.Value(index);
+  MoveOutcome outcome = list_.Move(index, frame, figures_.FrameTotal, timeMs);
+  if (!outcome.NowAt) {
+    return outcome;
+  }
+  markedTimes_.erase(from);
+  if (timeMs) {
+    markedTimes_[frame] = *timeMs;
+  } else {
+    markedTimes_.erase(frame);
+  }
+  emit Changed();
+  return outcome;
 }
 
 void BreakpointsController::TakeSheet(const cue::CueSheet& sheet, const std::string& sheetPath,

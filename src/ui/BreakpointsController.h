@@ -27,6 +27,21 @@ class BreakpointsController final : public QObject {
  public:
   using QObject::QObject;
 
+  // Everything an undo brings back: the entries with their texts and times,
+  // the selection and the sheet the list came from.
+  struct Snapshot {
+    std::vector<Breakpoint> Entries;
+    std::map<std::int32_t, double> MarkedTimes;
+    int Selected = -1;
+    std::optional<cue::CueSheet> Sheet;
+    std::string SheetPath;
+
+    friend bool operator==(const Snapshot&, const Snapshot&) = default;
+  };
+  Snapshot TakeSnapshot() const;
+  // Puts the list back as it was taken; a change like any other.
+  void Restore(const Snapshot& snapshot);
+
   const BreakpointList& List() const { return list_; }
   // For tests that set entries up directly; Refresh announces what they did.
   BreakpointList& EditableList() { return list_; }
@@ -39,11 +54,15 @@ class BreakpointsController final : public QObject {
   // A new file: the single entry "0", no times, no sheet; entry times are
   // counted with these figures from now on.
   void Reset(const StreamFigures& figures);
-  AddOutcome AddCurrentFrame(const std::string& frameText);
+  // An entry added from a time (a click on the waveform in exact mode) keeps it.
+  AddOutcome AddCurrentFrame(const std::string& frameText, std::optional<double> timeMs = {});
   AddOutcome AddTypedFrame(const std::string& typed, std::int32_t frameTotal);
   // The selection follows the list box; it is no change of the list.
   void Select(int index) { list_.Select(index); }
   void DeleteSelected();
+  // Entry `index` to another frame, checked as an add is; in exact mode it
+  // keeps the time it was moved to. A refused move changes nothing.
+  MoveOutcome Move(int index, std::int32_t frame, std::optional<double> timeMs = {});
   // The list filled from a sheet: each index keeps its time, and the last
   // entry the sheet's end or, without one, the end of the stream.
   void TakeSheet(const cue::CueSheet& sheet, const std::string& sheetPath,
@@ -59,6 +78,8 @@ class BreakpointsController final : public QObject {
   std::string TimeText(int index) const;
 
  signals:
+  // A new file was opened; Changed follows.
+  void NewFile();
   void Changed();
 
  private:

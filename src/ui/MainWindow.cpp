@@ -27,11 +27,13 @@
 #include "ui/Controls.h"
 #include "ui/ErrorReports.h"
 #include "ui/FileDialogs.h"
+#include "ui/ListHistory.h"
 #include "ui/MediaPanel.h"
 #include "ui/Panels.h"
 #include "ui/Pictures.h"
 #include "ui/PlaybackController.h"
 #include "ui/SilenceScan.h"
+#include "ui/WaveformController.h"
 
 namespace brelvik::ui {
 namespace {
@@ -84,6 +86,10 @@ TMain::TMain(std::unique_ptr<PlaybackDevice> device, std::unique_ptr<FileDialogs
   CreateControls(std::move(device));
   Enter(WindowState::NoFile);
   CreateShortcuts();
+  history_ = new ListHistory(*breakpoints_, this);
+  history_->AddKeysTo(*this, [this] { return state_->FileAtHand(); });
+  waveform_ = new WaveformController(*this, *breakpoints_, *playback_, *history_,
+                                     [this] { return Info_Pan->ExactCuts(); });
   FormCreate();
 }
 
@@ -628,6 +634,11 @@ void TMain::FindSilences_KeyPress() {
   if (!state_->FileAtHand()) {
     return;
   }
+  // The waveform's decode has found them already.
+  if (const auto decoded = waveform_->DecodedSilences()) {
+    TakeSilences(*decoded);
+    return;
+  }
   playback_->Silence();
   Output_Pan->SetProgressRange(kScanSteps);
   Output_Pan->ShowProgress(0);
@@ -663,7 +674,12 @@ void TMain::SilencesFound(int serial, const std::vector<silence::Silence>& silen
   }
   scan_.reset();
   Enter(WindowState::Stopped);
+  TakeSilences(silences);
+}
+
+void TMain::TakeSilences(const std::vector<silence::Silence>& silences) {
   breakpoints_->AddSilences(silences);
+  waveform_->ShowSilences(silences);
   if (silences.empty()) {
     ShowInformationBox(this, "No silences found");
   }

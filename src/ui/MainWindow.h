@@ -48,7 +48,9 @@ class OutputPanel;
 class SourcePanel;
 class PlaybackController;
 class FileDialogs;
+class ListHistory;
 class SilenceScan;
+class WaveformController;
 
 class TMain final : public QWidget {
   Q_OBJECT
@@ -150,6 +152,7 @@ class TMain final : public QWidget {
   void ScanProgressed(int serial, double fraction);
   void SilencesFound(int serial, const std::vector<silence::Silence>& silences);
   void ScanFailed(int serial, const QString& error);
+  void TakeSilences(const std::vector<silence::Silence>& silences);
 
   std::unique_ptr<TMPEGaudio> analyser_;
   std::unique_ptr<FileDialogs> dialogs_;
@@ -167,6 +170,8 @@ class TMain final : public QWidget {
   int splitSerial_ = 0;
   std::unique_ptr<SilenceScan> scan_;
   int scanSerial_ = 0;
+  ListHistory* history_ = nullptr;
+  WaveformController* waveform_ = nullptr;
 
   SourcePanel* Input_Pan = nullptr;
   MediaPanel* Media_Pan = nullptr;
