@@ -1,6 +1,9 @@
 #include "ui/WaveformController.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QShortcut>
 #include <QTimer>
@@ -59,6 +62,12 @@ WaveformController::WaveformController(TMain& window, BreakpointsController& bre
   if (listBox_ != nullptr) {
     connect(listBox_, &QListWidget::currentRowChanged, this, &WaveformController::ShowMarks);
   }
+  // The entry field would keep W to itself, and then refuse it: W opens the
+  // view from there too.
+  entryField_ = window.findChild<QLineEdit*>("AddMan_Ed");
+  if (entryField_ != nullptr) {
+    entryField_->installEventFilter(this);
+  }
   follow_->setInterval(kFollowMs);
   connect(follow_, &QTimer::timeout, this, &WaveformController::FollowPlayhead);
   window_.installEventFilter(this);
@@ -113,6 +122,11 @@ void WaveformController::CreateView() {
   // Closing the view gives up a decode still running; what it has drawn stays.
   connect(view_, &WaveformWindow::Closed, this, [this] {
     follow_->stop();
+    // The keys go back to the main window rather than to nowhere.
+    if (const QWidget* active = QApplication::activeWindow();
+        active == nullptr || active == view_) {
+      window_.activateWindow();
+    }
     if (decode_ != nullptr && decode_->CurrentState() == SharedDecode::State::Decoding) {
       decode_->Stop();
     }
@@ -205,6 +219,13 @@ bool WaveformController::eventFilter(QObject* watched, QEvent* event) {
   // The view goes with the main window.
   if (watched == &window_ && event->type() == QEvent::Close) {
     Close();
+  }
+  if (watched == entryField_ && event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_W && key->modifiers() == Qt::NoModifier) {
+      event->ignore();
+      return true;
+    }
   }
   return QObject::eventFilter(watched, event);
 }

@@ -16,6 +16,7 @@
 #include "silence/SilenceFinder.h"
 #include "ui/waveform/WaveformMarks.h"
 
+class QLineEdit;
 class QListWidget;
 class QTimer;
 
@@ -83,6 +84,7 @@ class WaveformController final : public QObject {
   ListHistory& history_;
   std::function<bool()> exactCuts_;
   QListWidget* listBox_ = nullptr;
+  QLineEdit* entryField_ = nullptr;
   WaveformWindow* view_ = nullptr;
   std::unique_ptr<SharedDecode> decode_;
   std::vector<silence::Silence> silences_;
