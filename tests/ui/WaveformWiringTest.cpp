@@ -93,6 +93,16 @@ TEST_F(WaveformWiringTest, WOpensAndClosesTheViewWhichFollowsTheOpenFile) {
   EXPECT_EQ(Controller().Decode()->CurrentState(), ui::SharedDecode::State::Done);
 }
 
+TEST_F(WaveformWiringTest, WInTheFrameFieldOpensTheViewAndTypesNothing) {
+  OpenTheFile();
+  auto* entry = Find<QLineEdit>("AddMan_Ed");
+  entry->setText("12");
+  entry->setFocus();
+  Press(window_, Qt::Key_W);
+  EXPECT_TRUE(Controller().Shown());
+  EXPECT_EQ(entry->text(), "12");
+}
+
 TEST_F(WaveformWiringTest, MarkersStandAtTheEntriesTimesAndFollowTheSelectionBothWays) {
   OpenTheFile();
   MarkFrames({"38", "150"});
