@@ -20,8 +20,14 @@ BreakpointsController::BreakpointsController(QObject* parent)
     : QObject(parent), session_(NoFile()) {}
 
 void BreakpointsController::Reset(brelvik::Session session) {
+  // A cue sheet for the file already open is a change of its list, which an
+  // undo takes back; any other file starts over.
+  const bool sameFile =
+      !session_.Source().Path.empty() && session_.Source().Path == session.Source().Path;
   session_ = std::move(session);
-  emit NewFile();
+  if (!sameFile) {
+    emit NewFile();
+  }
   emit Changed();
 }
 

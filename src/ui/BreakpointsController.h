@@ -49,7 +49,8 @@ class BreakpointsController final : public QObject {
   void SetTemplate(std::string splitTemplate) { session_.SetTemplate(std::move(splitTemplate)); }
 
   // A new file (with the list of the sheet it was opened from, if any).
-  // NewFile comes first, so that a history of the old file can clear itself.
+  // NewFile comes first, so that a history of the old file can clear itself;
+  // the file already open again (a sheet for it) is no new file.
   void Reset(brelvik::Session session);
   // The refusals are the session's, with the reason a file allows no
   // breakpoint at all; an add that adds nothing announces nothing.

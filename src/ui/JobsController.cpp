@@ -145,6 +145,10 @@ void JobsController::ScanFound(int serial, const std::vector<silence::Silence>& 
   }
   scan_.reset();
   state_.Enter(WindowState::Stopped);
+  TakeSilences(silences);
+}
+
+void JobsController::TakeSilences(const std::vector<silence::Silence>& silences) {
   breakpoints_.AddSilences(silences);
   emit SilencesFound(silences);
   if (silences.empty()) {

@@ -47,6 +47,8 @@ class JobsController final : public QObject {
   // of each.
   void StartScan();
   void StopScan();
+  // Silences found elsewhere (the waveform's decode), taken as a scan's.
+  void TakeSilences(const std::vector<silence::Silence>& silences);
 
  signals:
   // The scan's silences, after the list took them.

@@ -18,10 +18,12 @@
 #include "ui/ErrorReports.h"
 #include "ui/FileDialogs.h"
 #include "ui/JobsController.h"
+#include "ui/ListHistory.h"
 #include "ui/MediaPanel.h"
 #include "ui/Panels.h"
 #include "ui/Pictures.h"
 #include "ui/PlaybackController.h"
+#include "ui/WaveformController.h"
 #include "ui/WindowKeys.h"
 
 namespace brelvik::ui {
@@ -64,6 +66,11 @@ TMain::TMain(std::unique_ptr<PlaybackDevice> device, std::unique_ptr<FileDialogs
   jobs_ = new JobsController(this, *state_, *playback_, *Output_Pan, *breakpoints_);
   Enter(WindowState::NoFile);
   CreateShortcuts();
+  history_ = new ListHistory(*breakpoints_, this);
+  history_->AddKeysTo(*this, [this] { return state_->FileAtHand(); });
+  waveform_ = new WaveformController(*this, *breakpoints_, *playback_, *history_,
+                                     [this] { return Info_Pan->ExactCuts(); });
+  connect(jobs_, &JobsController::SilencesFound, waveform_, &WaveformController::ShowSilences);
   FormCreate();
 }
 
@@ -344,6 +351,13 @@ void TMain::SaveCueSheet_KeyPress() {
 }
 
 void TMain::FindSilences_KeyPress() {
+  // The waveform's decode has found them already.
+  if (state_->FileAtHand()) {
+    if (const auto decoded = waveform_->DecodedSilences()) {
+      jobs_->TakeSilences(*decoded);
+      return;
+    }
+  }
   jobs_->StartScan();
 }
 

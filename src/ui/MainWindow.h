@@ -37,6 +37,8 @@ class JobsController;
 class MediaPanel;
 class OutputPanel;
 class SourcePanel;
+class ListHistory;
+class WaveformController;
 
 class TMain final : public QWidget {
   Q_OBJECT
@@ -136,6 +138,8 @@ class TMain final : public QWidget {
   std::unique_ptr<FileDialogs> dialogs_;
   std::vector<QPixmap> mediaImages_;
   std::vector<QPixmap> addImages_;
+  ListHistory* history_ = nullptr;
+  WaveformController* waveform_ = nullptr;
 
   // The parts, each a child of the window; the panels follow state_.
   WindowStateHolder* state_ = nullptr;

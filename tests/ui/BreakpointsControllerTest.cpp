@@ -96,11 +96,17 @@ TEST_F(BreakpointsControllerTest, ANewFileIsAnnouncedBeforeItsList) {
   });
   QObject::connect(&controller_, &BreakpointsController::Changed,
                    [&] { heard.push_back("changed"); });
-  Session withSheet = HundredFrames();
-  ASSERT_FALSE(withSheet.TakeSheet(TwoTracks(), "/music/live.cue", withSheet.EndFrameHeld()));
+  Session withSheet = HundredFrames("/music/other.mp3");
+  ASSERT_FALSE(withSheet.TakeSheet(TwoTracks(), "/music/other.cue", withSheet.EndFrameHeld()));
   controller_.Reset(std::move(withSheet));
   EXPECT_THAT(heard, ElementsAre("new file 3", "changed"));
-  EXPECT_EQ(controller_.SheetPath(), "/music/live.cue");
+  EXPECT_EQ(controller_.SheetPath(), "/music/other.cue");
+
+  // A sheet for the file already open changes its list only.
+  heard.clear();
+  Session sameFile = HundredFrames("/music/other.mp3");
+  controller_.Reset(std::move(sameFile));
+  EXPECT_THAT(heard, ElementsAre("changed"));
 }
 
 // Entries from times, the selection, the sheet and its path all come back.
