@@ -21,7 +21,7 @@ fail() {
 
 start_program() {
   # -displayfd lets Xvfb pick a free display number and tell us which.
-  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 50); do
     [[ -s "$work/display" ]] && break
